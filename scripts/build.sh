@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Configures and builds one flavour of the tree.
+#   scripts/build.sh release    optimised build with debug info, tests and benchmarks (build/release)
+#   scripts/build.sh sanitize   clang with AddressSanitizer + UndefinedBehaviorSanitizer and the
+#                               libFuzzer targets (build/sanitize)
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+flavour="${1:-release}"
+case "$flavour" in
+  release)
+    cmake -S "$repo" -B "$repo/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    ;;
+  sanitize)
+    CC=clang CXX=clang++ cmake -S "$repo" -B "$repo/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DVX_SANITIZE=ON -DVX_FUZZ=ON -DVX_BENCH=OFF >/dev/null
+    ;;
+  *) echo "usage: $0 release|sanitize" >&2; exit 2 ;;
+esac
+cmake --build "$repo/build/$flavour"

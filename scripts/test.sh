@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the release build's ctest suite, then
+# the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, then a
+# short run of each fuzzer.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="${VX_TEST_JOBS:-2}"
+"$repo/scripts/setup.sh"
+
+echo "== release build and tests"
+"$repo/scripts/build.sh" release
+ctest --test-dir "$repo/build/release" -j "$jobs" --output-on-failure --timeout 300
+
+echo "== sanitizer build and tests"
+"$repo/scripts/build.sh" sanitize
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$repo/build/sanitize" -j "$jobs" --output-on-failure --timeout 600
+
+echo "== fuzzers"
+for f in "$repo"/build/sanitize/bin/fuzz_*; do
+  [ -x "$f" ] || continue
+  name="$(basename "$f")"
+  corpus="$repo/build/sanitize/fuzz/corpus-$name"
+  mkdir -p "$corpus"
+  dirs=("$corpus")
+  seeds="$repo/fuzz/corpus/${name#fuzz_}"
+  if [ -d "$seeds" ]; then dirs+=("$seeds"); fi
+  "$f" -max_total_time="${VX_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "${dirs[@]}"
+done
+echo "== all tests passed"

@@ -1,0 +1,181 @@
+#include "vxtestsupport.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace vxtest {
+
+TempTree::TempTree()
+{
+    char tmpl[] = "/tmp/vxtest.XXXXXX";
+    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    root_ = tmpl;
+    for (const char* d : {"work", "cfg", "usercfg", "dev"}) fs::create_directories(root_ + "/" + d);
+}
+
+TempTree::~TempTree()
+{
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+}
+
+std::string TempTree::write(const std::string& relative, const std::string& text) const
+{
+    std::string full = path(relative);
+    fs::create_directories(fs::path(full).parent_path());
+    std::ofstream f(full, std::ios::binary | std::ios::trunc);
+    f << text;
+    return full;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool fileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+int countLines(const std::string& text, const std::string& needle)
+{
+    int n = 0;
+    std::istringstream s(text);
+    for (std::string line; std::getline(s, line);)
+        if (line.find(needle) != std::string::npos) ++n;
+    return n;
+}
+
+std::string program(const std::string& name) { return std::string(VX_BIN_DIR) + "/" + name; }
+
+static pid_t spawn(const std::vector<std::string>& argv, const std::string& cwd, int outFd, int errFd)
+{
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(cwd.c_str()) != 0) _exit(126);
+        int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, 0);
+        dup2(outFd >= 0 ? outFd : devnull, 1);
+        dup2(errFd >= 0 ? errFd : devnull, 2);
+        for (int fd = 3; fd < 1024; ++fd) close(fd);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+static int decode(int status)
+{
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
+RunResult run(const std::vector<std::string>& argv, const std::string& cwd, std::chrono::milliseconds timeout)
+{
+    RunResult r;
+    int outPipe[2], errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return r;
+    pid_t pid = spawn(argv, cwd, outPipe[1], errPipe[1]);
+    close(outPipe[1]);
+    close(errPipe[1]);
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    int open = 2;
+    while (open > 0) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            r.timedOut = true;
+            kill(pid, SIGKILL);
+            break;
+        }
+        if (poll(fds, 2, static_cast<int>(left.count())) <= 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            char buf[4096];
+            ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n <= 0) {
+                fds[i].fd = -1;
+                --open;
+            } else {
+                (i == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
+            }
+        }
+    }
+    close(outPipe[0]);
+    close(errPipe[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.exitCode = decode(status);
+    return r;
+}
+
+Process::Process(const std::vector<std::string>& argv, const std::string& cwd) { pid_ = spawn(argv, cwd, -1, -1); }
+
+Process::~Process()
+{
+    if (pid_ > 0 && !reaped_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool Process::running()
+{
+    if (reaped_) return false;
+    int status = 0;
+    pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == pid_) {
+        reaped_ = true;
+        status_ = decode(status);
+        return false;
+    }
+    return r == 0;
+}
+
+int Process::wait(std::chrono::milliseconds timeout)
+{
+    if (!waitFor([this] { return !running(); }, timeout)) return -1;
+    return status_;
+}
+
+bool waitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout)
+{
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() >= deadline) return cond();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+int openDescriptors()
+{
+    int n = 0;
+    DIR* d = opendir("/proc/self/fd");
+    if (!d) return -1;
+    while (dirent* e = readdir(d))
+        if (e->d_name[0] != '.') ++n;
+    closedir(d);
+    return n - 1;   // the directory stream itself
+}
+
+}  // namespace vxtest

@@ -1,0 +1,77 @@
+// Test support: temporary trees laid out like an installation (a working
+// folder beside cfg/ and usercfg/), running the built programs with their
+// output captured, and bounded waits for a condition.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vxtest {
+
+// A fresh folder under /tmp, removed with everything in it on destruction.
+// Holds work/ (the programs' working directory), cfg/, usercfg/ and dev/.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+    const std::string& root() const { return root_; }
+    std::string work() const { return root_ + "/work"; }
+    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    // Writes a file (folders made as needed); returns its full path.
+    std::string write(const std::string& relative, const std::string& text) const;
+
+private:
+    std::string root_;
+};
+
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+// Counts the lines of text that contain needle.
+int countLines(const std::string& text, const std::string& needle);
+
+struct RunResult {
+    int exitCode = -1;        // exit status, or 128 + signal
+    bool timedOut = false;
+    std::string out;          // standard output
+    std::string err;          // standard error
+};
+
+// Full path of a built program (vxMain, vxStop, ...).
+std::string program(const std::string& name);
+
+// Runs argv[0] with the remaining words in cwd, captures its output, and ends
+// it with SIGKILL after timeout.
+RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
+              std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// A program started in the background (for the stop tool and, later, the
+// emulator). The destructor kills and reaps it if it is still running.
+class Process {
+public:
+    Process(const std::vector<std::string>& argv, const std::string& cwd);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    int pid() const { return pid_; }
+    bool running();                       // reaps it when it has ended
+    // Waits for the end; returns the exit status (128 + signal), -1 on time-out.
+    int wait(std::chrono::milliseconds timeout);
+
+private:
+    int pid_ = -1;
+    int status_ = -1;
+    bool reaped_ = false;
+};
+
+// Polls cond every 10 ms until it holds or timeout passes.
+bool waitFor(const std::function<bool()>& cond,
+             std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// Number of open descriptors of this process.
+int openDescriptors();
+
+}  // namespace vxtest
