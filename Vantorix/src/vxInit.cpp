@@ -1,0 +1,144 @@
+// vxInit: the main program's lifecycle around its window: the static
+// application record and buffers, clearing the record at start, the close
+// hook of the main window, the single exit step and the end request by
+// SIGTERM. Main thread; the signal handler only stores a flag.
+#include "vxInit.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "qklogsrv.h"
+#include "qkstrsrv.h"
+#include "qkthrdsrv.h"
+
+const char g_vxBD[21] = __DATE__ " " __TIME__;
+
+vxInfo vx;
+vxInfo* vxPtr = nullptr;
+qkstartupCmdLnInfo qkbwstartup;
+char g_inbuf[4096];
+char g_outbuf[4096];
+char g_wbuf[1024];
+char g_tmpbuf[1024];
+
+namespace {
+
+// Lock-free, so storing it is safe inside a signal handler.
+std::atomic<int> gvx_termRequest{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void vxTermHandler(int)
+{
+    gvx_termRequest.store(1, std::memory_order_relaxed);
+}
+
+constexpr const char* kCloseQuestion =
+    "Do you want to save the current data file\n\nVantorix is ready to close\n\n"
+    "the current saved data will be lost\nthe next time Vantorix is started\n\n Select \"Yes\" to Save data";
+
+}  // namespace
+
+int vxInitialize(vxInfo* app)
+{
+    qklogTrace("vxInitialize");
+    if (app == nullptr) return -2;
+    // The record holds atomics, so it is cleared by building a fresh, zeroed
+    // record in place rather than by writing bytes over it.
+    app->~vxInfo();
+    new (app) vxInfo{};
+    app->inbuf = g_inbuf;
+    app->outbuf = g_outbuf;
+    return 0;
+}
+
+int vxTermInit()
+{
+    qklogTrace("vxTermInit");
+    return std::signal(SIGTERM, vxTermHandler) == SIG_ERR ? -1 : 0;
+}
+
+int vxTermRequested()
+{
+    return gvx_termRequest.load(std::memory_order_relaxed);
+}
+
+int vxClose(qkwinInfo* win)
+{
+    qklogTrace("vxClose");
+    (void)win;   // the application record is reached through vxPtr until the window record carries appPtr
+    vxInfo* app = vxPtr;
+    if (app == nullptr) return -2;
+
+    int status = 0;
+    if (qkthrdInfo* thrd = app->connanathrds.thrdPtr.load()) status = qkthrdstop(thrd, app->connanathrds.thrdid);
+
+    qkstrset(g_tmpbuf, kCloseQuestion);
+    if (vxMsgQuestion(g_tmpbuf) == 123) return vxRunDiagSaveDataFile(app);
+    return status;
+}
+
+void vxExit()
+{
+    qklogTrace("vxExit");
+    int status = 0;
+    if (vxPtr != nullptr) {
+        vxAsynClose(vxPtr);
+        status = vxTcpClose(vxPtr);
+    }
+    qklogf("vxExit", "Vantorix NQE Exit");
+    std::fflush(stdout);
+    std::exit(status);
+}
+
+// ---- stand-ins until the window framework and the transports exist --------
+
+int vxMsgInfo(const char* text)
+{
+    qklogTrace("vxMsgInfo");
+    qklogf("vxMsgInfo", "%s", text ? text : "");
+    return 121;
+}
+
+int vxMsgQuestion(const char* text)
+{
+    qklogTrace("vxMsgQuestion");
+    qklogf("vxMsgQuestion", "%s", text ? text : "");
+    return 124;   // without a window nobody can answer: nothing is saved
+}
+
+int vxGetResources(vxInfo* app)
+{
+    qklogTrace("vxGetResources");
+    (void)app;
+    return 0;
+}
+
+int vxWindowDsp(vxInfo* app)
+{
+    qklogTrace("vxWindowDsp");
+    (void)app;
+    return 0;
+}
+
+int vxAsynClose(vxInfo* app)
+{
+    qklogTrace("vxAsynClose");
+    (void)app;
+    return 0;
+}
+
+int vxTcpClose(vxInfo* app)
+{
+    qklogTrace("vxTcpClose");
+    (void)app;
+    return 0;
+}
+
+int vxRunDiagSaveDataFile(vxInfo* app)
+{
+    qklogTrace("vxRunDiagSaveDataFile");
+    (void)app;
+    return 0;
+}
