@@ -1,0 +1,30 @@
+// qksysfile: the operating-system calls behind the file services (qkfilesrv):
+// directory listing, file status, directory kind, make and remove directory.
+// Each is one small step; the portable module adds the logging and the
+// system's status codes. Safe from any thread (nothing is kept between calls).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct qkfilestatInfo;
+
+struct qksysfileentry {
+    char type;          // 'f' regular file (or a link to one), 'd' directory, 'o' other
+    std::string name;
+};
+
+// Lists a directory's entries, "." and ".." left out, sorted by name, so every
+// walk sees the same order. A link to a directory counts as 'o', so walks never
+// loop. 0, or -1 when the directory cannot be opened (errno set).
+int qksysfilelist(const char* directory, std::vector<qksysfileentry>& entries);
+
+// File status (the link followed); 0, or -1 (errno set).
+int qksysfilestat(const char* path, qkfilestatInfo* status);
+
+// 1 when path names a directory (the link followed), else 0.
+int qksysfileisdir(const char* path);
+
+// Make (mode 0777 less the umask) and remove an empty directory; 0 or -1 (errno set).
+int qksysfilemkdir(const char* path);
+int qksysfilermdir(const char* path);
