@@ -5,7 +5,7 @@ set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 "$repo/scripts/setup.sh"
 "$repo/scripts/build.sh" release
-mkdir -p "$repo/bin"
+mkdir -p "$repo/bin" "$repo/logs"
 cd "$repo/bin"
 if [ $# -eq 0 ]; then set -- -d; fi
 exec "$repo/build/release/bin/vxMain" "$@"
