@@ -1,15 +1,45 @@
 // vxTypes: the records nested by value in the application record vxInfo.
-// Records whose modules do not exist yet are declared empty here and get
-// their fields when their module arrives.
+// This header holds the application core, the analyzer identity, search, link
+// and protocol records; the page records follow in vxPageTypes.h and the
+// spectra records in vxSpectraTypes.h (both included at the end, so including
+// this header gives all of them).
+//
+// Fields, their order and their fixed capacities are those of the system.
+// Fields that a worker thread writes while the window thread reads them are
+// std::atomic; records holding such fields are cleared with vxRecordClear.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <new>
 
-// Library records of the configuration reader and the window framework.
+#include "qkthrdsrv.h"
+
+// ---- library records of modules still to come -------------------------------
+// Records reached only through pointers are declared here; the two held by
+// value in vxInfo and the two transport records of the link are empty
+// placeholders until their modules exist.
 struct qkcfgsrvInfo;                   // the configuration reader record
 struct qkwinInfo;                      // the window record of the window framework
+struct qkwinTextInfo;                  // a window text record of the window framework
+struct qkwincfgelemInfo;               // a window item record of a window definition
+struct qkplotInfo;                     // a plot record of the plot engine
+struct qkplotIDInfo;                   // one plot entry of a plot record
 struct qkcfgpkgInfo {};                // filled by the window framework (package and element handler tables)
 struct qkwinprgbarInfo {};             // filled by the window framework (progress bar)
+struct qkcommAsynInfo {};              // filled by the serial transport
+struct qkcommTCPInfo {};               // filled by the TCP transport
+
+// Clears a record that holds atomics: a fresh, zeroed record is built in
+// place (such records cannot be cleared by writing bytes over them).
+template <class T> inline void vxRecordClear(T& record)
+{
+    record.~T();
+    new (&record) T{};
+}
+
+// ---- application core ---------------------------------------------------------
 
 // Log settings of the main configuration.
 struct vxlogInfo {
@@ -24,6 +54,10 @@ struct vxcfgInfo {
     int pkgTyp[128];       // package stack: codes of the open packages
     int pkgNdx;            // top of the package stack, -1 when empty
     qkcfgsrvInfo* cfgPtr;  // the reader record
+    // Kept by the configuration handlers for their own bookkeeping (after the
+    // members above):
+    char incName[128];     // name of the include file being read (the main window's include name field)
+    int paramGroup;        // group that the parameter keys fill, -1 when none
 };
 
 // The capture data file of the monitor and run-diagnostics pages.
@@ -47,18 +81,184 @@ struct vxUserPasswordInfo {
     vxValidPasswordInfo pw[8];
 };
 
-struct vxFindAnalyzerInfo {};          // filled by the analyzer search module
-struct vxAnalyzerComInfo {};           // filled by the analyzer link module
-struct vxDiagProtInfo {};              // filled by the diagnostic protocol module
-struct vxAnalyzerVersion {};           // filled by the version profile module
-struct vxAnaSupVerInfo {};             // filled by the version profile module (supported versions)
-struct vxAnalyzerInfo {};              // filled by the analyzer identification module
+// ---- analyzer version and identity --------------------------------------------
+
+// Type codes of hardware (hwType) and application (appType).
+enum : int {
+    VX_TYPE_UNKNOWN = 1,
+    VX_HW_PP2F = 3,        // "HC12" or "KT700"
+    VX_HW_ARM9 = 4,
+    VX_APP_PP2F = 6,
+    VX_APP_NS = 7,
+    VX_APP_FS = 8,
+};
+
+// An analyzer version: hardware, application, revision, build and, for the
+// entries of the supported list, the folder of its profiles.
+struct vxAnalyzerVersion {
+    int hwType;
+    int appType;
+    int revision;          // 1 once a revision text is set
+    int build;             // build number
+    char hwName[8];
+    char appName[8];
+    char revName[8];
+    char bldName[8];
+    char verFolder[128];
+};
+
+constexpr int VX_MAXSUPVER = 64;
+
+// The analyzer versions the program supports (main configuration, SUPPORTED).
+struct vxAnaSupVerInfo {
+    int audit;
+    int cnt;               // entries in use, at most VX_MAXSUPVER
+    vxAnalyzerVersion version[VX_MAXSUPVER];
+};
+
+// The parsed identity of the analyzer.
+struct vxAnalyzerID {
+    int16_t type;          // 0 unknown, 1 single, 2 dual, 3 CO2
+    char version[64];      // the version text
+    char tempUnit;
+    char presUnit[5];
+    char concUnit[8];
+    int32_t placeHolder;
+};
+
+// The identified analyzer.
+struct vxAnalyzerInfo {
+    int status;
+    int audit;
+    int type;
+    int size;              // length of the identity block in dataID
+    int emuFlag;           // 1 when the analyzer reported itself as an emulator
+    vxAnalyzerVersion version;
+    vxAnalyzerID ID;
+    unsigned char dataID[64];  // the identity block as received
+    qkwinInfo* winPtr;     // the analyzer-search window
+};
+
+constexpr int VX_MAXEXCLUDE = 10;
+constexpr int VX_MAXBAUDRATE = 10;
+
+// State of the analyzer search. The search worker and the window thread
+// (cancel button, close of the search window) share state and cancelFlag.
+struct vxFindAnalyzerInfo {
+    int audit;
+    std::atomic<int> state;        // 0 searching, 2 found, -2 not found or ended, 1 cancelled
+    std::atomic<int> cancelFlag;   // 1 asks the search and the identification to stop
+    int excludeCnt;
+    int excludeFlag;               // 1 when the current port matched an exclude entry
+    int baudCnt;
+    int buadRate[VX_MAXBAUDRATE];  // baud rates to try, in order
+    char exclude[VX_MAXEXCLUDE][128];  // port-name fragments to skip
+    char msgBuf[128];              // current port name; the result text afterwards
+    char* pndx[16];
+    qkwinInfo* winPtr;             // the search window
+};
+
+// ---- analyzer link and protocols ------------------------------------------------
+
+constexpr int VX_LINKBUFSIZE = 5120;
+
+// The analyzer link: one connection, serial or TCP, with its buffers.
+struct vxAnalyzerComInfo {
+    int audit;             // 1 reads and TCP writes with hex dumps, 2 serial writes with hex dumps
+    int checkBaud;         // 1 while an identification wants the answer tested for readable text
+    int baudDetected;      // 1 once that test has passed
+    int connectType;       // 0 none, 1 serial, 2 TCP
+    int maxbyts;           // capacity of the next read at ibPtr
+    int rdByteCnt;         // bytes delivered by the last read
+    int wrtByteCnt;        // bytes to send next; 0 sends the text length of obuf
+    unsigned char* ibPtr;  // where the next read stores its data
+    unsigned char* obPtr;  // where the next write takes its data from
+    unsigned char ibuf[VX_LINKBUFSIZE];
+    unsigned char obuf[VX_LINKBUFSIZE];
+    qkcommAsynInfo asyn;
+    qkcommTCPInfo tcp;
+};
+
+// Working record of the diagnostic protocol.
+struct vxDiagProtInfo {
+    int state;
+    int audit;             // bit 4 logs requests, sends and response sizes
+    int dataCnt;           // bytes in rspBuf from the last data block
+    int modbusAddr;        // analyzer address written into every request
+    char funcCode[16];
+    unsigned char reqBuf[1024];
+    unsigned char rspBuf[4096];  // payload of the last data block, without its brackets
+};
+
+// Modbus register classes (mbRegType).
+enum : int {
+    VX_MBREG_INVALID = 0,
+    VX_MBREG_INT16 = 1,
+    VX_MBREG_INT32 = 2,
+    VX_MBREG_FLOAT = 3,
+};
+
+// Read request frame, function code 3: eight bytes on the wire.
+struct vxModbusFc03Info {
+    uint8_t slaveAddr;
+    uint8_t funcCode;
+    uint8_t startHi;       // starting register address, high byte first
+    uint8_t startLo;
+    uint8_t countHi;       // number of registers, high byte first
+    uint8_t countLo;
+    uint8_t crcLo;         // CRC-16, low byte first
+    uint8_t crcHi;
+};
+static_assert(sizeof(vxModbusFc03Info) == 8);
+
+// Write frame work area (function code 16; not sent by this program).
+struct vxModbusFc16Info {
+    uint8_t frame[16];
+};
+
+// Values decoded from the last response.
+struct vxModbusValues {
+    int shtCnt;
+    int shtVal[126];       // 16-bit values without sign extension (0-65535)
+    int ushtCnt;
+    int ushtVal[126];
+    int lngCnt;
+    int lngVal[63];        // 32-bit values, signed
+    int ulngCnt;
+    int ulngVal[63];
+    int fltCnt;
+    float fltVal[63];
+    int strCnt;
+    char strVal[63][4];
+};
+
+// Working record of the Modbus exchange.
+struct vxModbusInfo {
+    int modbusAddr;        // analyzer address of the Modbus-mode switch commands
+    int mbReg;             // register address of the request, 0-based (profile number - 40001)
+    int mbRegType;         // 1 16-bit integer, 2 32-bit integer, 3 float, 0 invalid
+    int mbRegCnt;          // values requested
+    int mbExCode;          // exception code of the last failed response
+    int regIntVal;
+    float regFltVal;
+    int passWord;
+    int mbSlaveAddr;       // slave address of every frame
+    int msgSize;
+    char* msgPtr;
+    unsigned char msgBuf[512];   // response buffer
+    int fcID;              // function code of the request in progress
+    int fcByteCnt;         // byte count of the frame at fcPtr
+    unsigned char* fcPtr;  // the frame the CRC and the hex dump work on
+    vxModbusFc03Info fc03;
+    vxModbusFc16Info fc16short;
+    vxModbusFc16Info fc16long;
+    vxModbusFc16Info fc16float;
+    vxModbusValues regVal;
+};
+
+// ---- records of modules still to come ------------------------------------------
 struct vxRemoteComInfo {};             // filled by the application callbacks module (remote access)
 struct vxPageInfo {};                  // filled by the main window module (page navigation)
-struct vxAnalyzereDataInfo {};         // filled by the spectra acquisition modules
-struct vxMonitorPageInfo {};           // filled by the monitor page module
-struct vxParamsPageInfo {};            // filled by the parameters page module
-struct vxSpectraPageInfo {};           // filled by the spectra page module
-struct vxDiagPageInfo {};              // filled by the diagnostics page module
-struct vxRunDiagInfo {};               // filled by the run-diagnostics module
-struct vxModbusInfo {};                // filled by the Modbus protocol module
+
+#include "vxPageTypes.h"
+#include "vxSpectraTypes.h"

@@ -17,6 +17,8 @@ const std::string kHelp =
 vxtest::RunResult runMain(const std::vector<std::string>& args)
 {
     vxtest::TempTree tree;
+    // The start-up reads ../cfg/vxMain.xml: a small one without a log file.
+    tree.write("cfg/vxMain.xml", "<MAINCFG>\n<SCANRATE>50</SCANRATE>\n</MAINCFG>\n");
     std::vector<std::string> argv = {vxtest::program("vxMain")};
     argv.insert(argv.end(), args.begin(), args.end());
     return vxtest::run(argv, tree.work());
