@@ -15,19 +15,17 @@
 #include <new>
 
 #include "qkthrdsrv.h"
+#include "qkwinsrv.h"
 
 // ---- library records of modules still to come -------------------------------
 // Records reached only through pointers are declared here; the two held by
 // value in vxInfo and the two transport records of the link are empty
 // placeholders until their modules exist.
 struct qkcfgsrvInfo;                   // the configuration reader record
-struct qkwinInfo;                      // the window record of the window framework
 struct qkwinTextInfo;                  // a window text record of the window framework
 struct qkwincfgelemInfo;               // a window item record of a window definition
 struct qkplotInfo;                     // a plot record of the plot engine
 struct qkplotIDInfo;                   // one plot entry of a plot record
-struct qkcfgpkgInfo {};                // filled by the window framework (package and element handler tables)
-struct qkwinprgbarInfo {};             // filled by the window framework (progress bar)
 struct qkcommAsynInfo {};              // filled by the serial transport
 struct qkcommTCPInfo {};               // filled by the TCP transport
 
