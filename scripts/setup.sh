@@ -9,6 +9,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-dejavu-core
+  qt6-base-dev libgl-dev
 )
 
 missing=()
