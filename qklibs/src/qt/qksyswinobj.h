@@ -1,0 +1,83 @@
+// qksyswinobj: the platform object behind a window record (qkwinInfo's
+// syswinPtr) and the seams between the window-layer modules:
+//   - qksyswinsrv (windows, loops, events, children, dialogs, message boxes,
+//     timers) owns the object's life and the event queues;
+//   - the control modules create and destroy a window's controls in the
+//     fixed order when the window is created and ended;
+//   - the drawing surface draws into the backing image, which the canvas
+//     paints under the native controls.
+// Every QWidget lives on the GUI thread (see qksyswinthread.h).
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+class QImage;
+class QWidget;
+struct qkwinInfo;
+
+// One event for a window whose loop runs on another thread than the GUI
+// thread: posted by the GUI thread, drained by the owner's loops.
+struct qksyswinEvent {
+    int kind;    // qksyswinEventKind
+    int id;      // control id (notifications), timer id, ...
+    int code;    // notification code of the control (mapped to the event number on dispatch)
+    int x, y;    // mouse position where it matters
+};
+
+enum qksyswinEventKind {
+    QKSYSWIN_EV_NOTIFY = 1,    // a control fired: id, code
+    QKSYSWIN_EV_TIMER,         // the window timer ticked (coalesced: one pending at most)
+    QKSYSWIN_EV_PAINT,         // repaint: header lists, regions, then userUpdateFunc
+    QKSYSWIN_EV_CLOSE,         // close request
+    QKSYSWIN_EV_MOUSE,         // mouse move / button: code 0 move, 1 left down, 2 right down
+    QKSYSWIN_EV_KEY,           // character key: code is the character
+    QKSYSWIN_EV_DEVICE,        // device change: code 2 arrived, 3 removed (port name in the window record)
+    QKSYSWIN_EV_DROP,          // one file dropped (name in drgDrp.fName)
+    QKSYSWIN_EV_TREEPICK,      // tree-view pick: id of the tree, code the item
+    QKSYSWIN_EV_CALL,          // run a queued function on the owner (internal)
+};
+
+struct qksyswinObj {
+    qkwinInfo* win = nullptr;
+    QWidget* top = nullptr;      // top-level widget (main/child window, dialog) or the page widget of a sub-tab page
+    QWidget* canvas = nullptr;   // client area: controls are its children; it paints the backing image under them
+    QImage* image = nullptr;     // backing image: the window's device context
+    std::recursive_mutex imageLock;   // held while the backing image is drawn into or painted
+    std::thread::id owner;       // the thread that runs this window's loops
+    std::mutex queueLock;
+    std::condition_variable queueWake;
+    std::deque<qksyswinEvent> queue;
+    bool timerPending = false;   // guarded by queueLock: coalesces timer ticks
+};
+
+// The platform object of a window record, or null before the window layer made one.
+qksyswinObj* qksyswinobj(qkwinInfo* win);
+
+// A control of the window fired (called on the GUI thread from a Qt signal):
+// dispatched at once when the window's owner is the GUI thread, else posted
+// to the owner's queue. Implemented by qksyswinsrv.
+void qksyswinNotify(qkwinInfo* win, int id, int code);
+
+// Posts any event the same way (paint, mouse, key, drop, tree pick, ...).
+void qksyswinPost(qkwinInfo* win, const qksyswinEvent& event);
+
+// Creates the window's controls in the fixed order (fonts, region, menu bar,
+// buttons, statics, edits, lists, combos, date pickers, scroll bars, tabs with
+// their sub-tab pages, headers, tray menu, status bar) on the GUI thread; and
+// releases them when the window ends. Implemented by the control modules.
+int qksyswinCreateControls(qkwinInfo* win);
+void qksyswinDestroyControls(qkwinInfo* win);
+
+// Repaints the canvas from the backing image (no program paint event follows
+// a repaint caused by the framework's own drawing). Implemented by qksyswinsrv.
+void qksyswinRefresh(qkwinInfo* win);
+
+// Builds the window record of a sub-tab page: a record of its own read from
+// the page's definition file (path), its canvas placed in host, its events
+// dispatched with the sub-tab page procedure on the parent's thread, the
+// parent's palette, program record and connection pointers shared.
+// Implemented by qksyswinsrv; the tab module calls it for every sub-tab.
+qkwinInfo* qksyswinNewPageWindow(qkwinInfo* parent, const char* path, QWidget* host);
