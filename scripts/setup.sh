@@ -8,6 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libmodbus-dev
   fonts-dejavu-core
   qt6-base-dev libgl-dev
 )
