@@ -14,20 +14,18 @@
 #include <cstdio>
 #include <new>
 
+#include "qkcommasyn.h"
+#include "qkcommtcp.h"
 #include "qkthrdsrv.h"
 #include "qkwinsrv.h"
 
 // ---- library records of modules still to come -------------------------------
-// Records reached only through pointers are declared here; the two held by
-// value in vxInfo and the two transport records of the link are empty
-// placeholders until their modules exist.
+// Records reached only through pointers are declared here.
 struct qkcfgsrvInfo;                   // the configuration reader record
 struct qkwinTextInfo;                  // a window text record of the window framework
 struct qkwincfgelemInfo;               // a window item record of a window definition
 struct qkplotInfo;                     // a plot record of the plot engine
 struct qkplotIDInfo;                   // one plot entry of a plot record
-struct qkcommAsynInfo {};              // filled by the serial transport
-struct qkcommTCPInfo {};               // filled by the TCP transport
 
 // Clears a record that holds atomics: a fresh, zeroed record is built in
 // place (such records cannot be cleared by writing bytes over them).
