@@ -217,12 +217,23 @@ int qkcfgfindkey(const qkcfgsrvInfo* reader, const char* name)
     return lookupKey(reader, name, false);
 }
 
+int qkcfgfindpkg(const qkcfgsrvInfo* reader, const char* name)
+{
+    qklogTrace("qkcfgfindpkg");
+    if (reader == nullptr || name == nullptr) return -1;
+    // Two clients sharing one reader may register the same name with other
+    // types (the main program's COLOR text, the window framework's COLOR
+    // package): a package is found by its package registration.
+    for (int i = 0; i < reader->numArgs; ++i)
+        if (reader->argsPtr[i].type == QKCFG_PACKAGE && std::strcmp(name, reader->argsPtr[i].name) == 0) return i;
+    return -1;
+}
+
 int qkcfgpkgclose(const qkcfgsrvInfo* reader)
 {
     qklogTrace("qkcfgpkgclose");
     if (reader == nullptr || reader->ename[0] != '/') return -1;
-    int k = lookupKey(reader, reader->ename + 1, false);
-    return (k >= 0 && reader->argsPtr[k].type == QKCFG_PACKAGE) ? k : -1;
+    return qkcfgfindpkg(reader, reader->ename + 1);
 }
 
 // ---- loading ---------------------------------------------------------------

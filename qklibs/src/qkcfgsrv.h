@@ -133,6 +133,9 @@ int qkcfgfindkey(const qkcfgsrvInfo* reader, const char* name);
 // When the last record's element name is "/" followed by a registered package
 // key: that key's slot; else -1. The test every package-end handler makes.
 int qkcfgpkgclose(const qkcfgsrvInfo* reader);
+// Slot of the package registration of name (whatever other types the same
+// name has on the reader), or -1.
+int qkcfgfindpkg(const qkcfgsrvInfo* reader, const char* name);
 
 // ---- the client's record loop --------------------------------------------
 // A handler takes the client's own record.

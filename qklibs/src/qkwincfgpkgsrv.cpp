@@ -211,8 +211,11 @@ int qkwincfgpkg(qkwinInfo* window)
     if (window == nullptr || window->cfgPtr == nullptr) return -2;
     qkcfgsrvInfo* r = window->cfgPtr;
     if (r->ndx < 0 || r->ndx >= r->numArgs || r->argsPtr == nullptr) return 0;
-    const qkcfgsrvArgInfo& arg = r->argsPtr[r->ndx];
-    if (arg.type != QKCFG_PACKAGE) return 0;
+    // The tag opens a package when the name is registered as one, even if a
+    // key of another type with the same name matched first.
+    int k = r->argsPtr[r->ndx].type == QKCFG_PACKAGE ? r->ndx : qkcfgfindpkg(r, r->argsPtr[r->ndx].name);
+    if (k < 0) return 0;
+    const qkcfgsrvArgInfo& arg = r->argsPtr[k];
     qkcfgpkgInfo& cpkg = window->cpkg;
     for (int i = 0; i < cpkg.pkgCnt && i < QKWIN_PKGSTACK; ++i) {
         if (cpkg.pkgFunc[i].add == nullptr || std::strcmp(cpkg.pkgFunc[i].name, arg.name) != 0) continue;
@@ -453,6 +456,8 @@ int qkwincfgsbarpkg(qkwinInfo* window)
         window->sbarPtr = &window->sbar;
         window->sbar.numParts = 0;
         window->sbar.ndx = -1;
+        // Like every widget record: no colour chosen until a NAME picks one.
+        qkwincolorsetdefault(&window->sbar.color);
         window->cpkg.pkgPtr = &window->sbar;
     }
     return 0;
