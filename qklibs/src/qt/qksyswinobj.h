@@ -79,5 +79,77 @@ void qksyswinRefresh(qkwinInfo* win);
 // the page's definition file (path), its canvas placed in host, its events
 // dispatched with the sub-tab page procedure on the parent's thread, the
 // parent's palette, program record and connection pointers shared.
-// Implemented by qksyswinsrv; the tab module calls it for every sub-tab.
+// Implemented by qksyswinsrv; the tab module calls it for every sub-tab
+// (GUI thread) and then creates the page's controls; the page record and its
+// canvas are released by qksyswinsrv with the parent window, after
+// qksyswinDestroyControls(parent) (the canvas may already have gone with its
+// host). Null when the page's definition file cannot be read.
 qkwinInfo* qksyswinNewPageWindow(qkwinInfo* parent, const char* path, QWidget* host);
+
+// ---- drawing, backing image, screen capture, tree views (qksysdrawsurface,
+// qksyswintreeview) ------------------------------------------------------------
+class QPainter;
+class QRect;
+
+// Installs the drawing layer once (later calls do nothing): the portable
+// drawing-surface hook (qkdrawsetopenhook, so qkdrawopen(window) draws into the
+// window's backing image) and the standard functions "qkwinCaptureScreen" and
+// "qkwinSaveScreen" (qksyswinstdfuncset). It runs by itself before main() in
+// every program that creates windows; calling it at start-up is harmless.
+void qksysdrawinstall();
+
+// Makes the window's backing image width x height pixels, or resizes it: the
+// old picture is kept, new parts are filled with the window's background
+// colour. For the canvas owner, when the canvas is made and on every resize
+// (GUI thread; it never waits for a drawing thread). Returns 0, -2 without a
+// platform object or with a size < 1.
+int qksyswinImageCreate(qkwinInfo* win, int width, int height);
+// Releases the backing image (the window ends). GUI thread.
+void qksyswinImageFree(qkwinInfo* win);
+
+// Paints rect of the backing image with painter: the canvas widget's
+// paintEvent calls it first, the controls then draw over it. It never blocks:
+// while another thread draws into the image the paint is skipped and repeated
+// shortly after (the canvas should set Qt::WA_OpaquePaintEvent, which
+// qksyswinImageCreate does, so a skipped paint keeps the previous picture).
+void qksyswinPaintCanvas(qkwinInfo* win, QPainter& painter, const QRect& rect);
+
+// Creates the native tree view of every TREEVIEW record of the window, hidden
+// (the program shows it with qkwinCreateTrVw or qksyswintvdsp). Called by
+// qksyswinCreateControls when a window or sub-tab page is created. Returns 0.
+int qksyswinTreeViewCreate(qkwinInfo* win);
+// Destroys the native trees and frees the tree table (qksyswinDestroyControls).
+void qksyswinTreeViewDestroy(qkwinInfo* win);
+
+// A tree view was double-clicked: the tree stores the item's text in the
+// record's selectedItem and posts QKSYSWIN_EV_TREEPICK {id: the tree, code:
+// list position of the item, or -1}. The pick step for the window's
+// dispatcher (owner thread): sets actitemid and actitemevent (3, double
+// click), copies the text of the item at that list position (else of the
+// current item) into selectedItem, looks the tree up in the window or in the
+// window the management table started from that id, and calls the tree's
+// userCallback. Returns the callback's result, 0 without a callback, -2 when
+// no tree has the id.
+int qksyswinTrVwPick(qkwinInfo* win, int id, int code);
+
+// ---- controls (qksyswinctrl and the qksyswin<kind> control modules) ----------
+
+// Enters the control modules' standard functions ("qksyswinstdmenuproc",
+// "qksyswinstdstaticproc", "qksyswinstdbtnproc", "qksyswinstdeditproc",
+// "qksyswinstdlistproc", "qksyswinstdcomboproc", "qksyswinstdhdrproc",
+// "qksyswinstdhdrdsplist") with qksyswinstdfuncset. Later calls do nothing.
+// qksyswinsrv calls it at start-up with its other hooks; qksyswinCreateControls
+// also calls it, for programs that create windows some other way.
+void qksyswinCtrlInstall();
+
+// The deferred redraw of the window's controls (paint event, qksyswinchkflags):
+// reloads header lists whose file changed and repaints the regions. GUI thread.
+void qksyswinCtrlRepaint(qkwinInfo* win);
+
+// Placement of the menu bar and the status bar: when the window's top widget
+// is a QMainWindow they become its menu bar and status bar; otherwise the menu
+// bar is put into top's layout (QLayout::setMenuBar) when it has one, and the
+// status bar is kept at the bottom edge of the canvas. The tray icon is
+// qksyswindsp's (the tray record's sysPtr, a QSystemTrayIcon); the controls
+// give it its menu. A sub-tab page's canvas is kept at least as large as the
+// tab's page area.

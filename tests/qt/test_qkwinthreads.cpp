@@ -1,0 +1,410 @@
+// The threading of the window layer (offscreen): a child window on its own
+// thread with its run function and callbacks, a dialog opened and served by a
+// worker (the scale dialog, which stores the user scale), waits of the GUI
+// thread that keep windows serving, stopping a worker that is blocked in a
+// widget call or a message box, and the CPU an idle window costs.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "qksyswinchild.h"
+#include "qksyswindlg.h"
+#include "qksyswinmsgbox.h"
+#include "qksyswinobj.h"
+#include "qksyswinsrv.h"
+#include "qksyswinthread.h"
+#include "qkthrdsrv.h"
+#include "qkwincfgsrv.h"
+#include "qkwinfuncsrv.h"
+#include "qkwinpalettesrv.h"
+#include "vxtestsupport.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Env {
+public:
+    Env(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+        setenv(name, value, 1);
+    }
+    ~Env()
+    {
+        if (had_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+// A main window from a definition file (extra files beside it); bind runs
+// after reading, before the window shows.
+class Window {
+public:
+    Window(const std::string& body, const std::vector<std::pair<std::string, std::string>>& files = {},
+           const std::function<void(qkwinInfo*)>& bind = {})
+    {
+        for (const auto& [name, text] : files) tree_.write("cfg/" + name, text);
+        std::string text = "<MAINWINDOW>\n" + body + "</MAINWINDOW>\n";
+        // File names in the definitions are relative to cfg/.
+        for (size_t at; (at = text.find("{cfg}")) != std::string::npos;) text.replace(at, 5, tree_.path("cfg"));
+        const std::string def = tree_.write("cfg/main.xml", text);
+        w_ = qkwinallocate();
+        qkwinpalettecreatefrom(w_, tree_.path("no-colours.xml").c_str());
+        EXPECT_EQ(qkwincfgsetpath(w_, def.c_str()), 0);
+        EXPECT_EQ(qkwincfgread(w_), 0);
+        if (bind) bind(w_);
+        qksyswinsetstyle(w_);
+        qksyswinsetclass(w_);
+        EXPECT_EQ(qksyswindsp(w_), 0);
+    }
+    ~Window() { qksyswinfree(w_); }
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    qkwinInfo* win() const { return w_; }
+    QWidget* top() const { return qksyswinobj(w_)->top; }
+    const vxtest::TempTree& tree() const { return tree_; }
+
+private:
+    vxtest::TempTree tree_;
+    qkwinInfo* w_ = nullptr;
+};
+
+// The visible top-level window with this title.
+QWidget* topLevel(const QString& title)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == title) return w;
+    return nullptr;
+}
+
+template <class T = QWidget> T* control(QWidget* top, int id)
+{
+    return top ? top->findChild<T*>(QStringLiteral("id%1").arg(id)) : nullptr;
+}
+
+std::atomic<int> g_runCalls{0};
+std::atomic<int> g_pings{0};
+std::thread::id g_runThread, g_pingThread;
+std::mutex g_idLock;
+
+int childRun(qkwinInfo*)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_idLock);
+        g_runThread = std::this_thread::get_id();
+    }
+    // Three turns of work, then nothing more to do.
+    return ++g_runCalls < 4 ? 0 : -2;
+}
+
+int childPing(qkwinInfo* w)
+{
+    {
+        std::lock_guard<std::mutex> lock(g_idLock);
+        g_pingThread = std::this_thread::get_id();
+    }
+    EXPECT_EQ(w->actitemid, 601);
+    EXPECT_EQ(w->type, 2);
+    ++g_pings;
+    return 0;
+}
+
+}  // namespace
+
+TEST(QkWinThreads, ChildWindowRunsOnItsOwnThread)
+{
+    g_runCalls = 0;
+    g_pings = 0;
+    const std::string child = "<MAINWINDOW>\n<TITLE>Child</TITLE>\n<WIDTH>200</WIDTH>\n<HEIGHT>120</HEIGHT>\n"
+                              "<USERRUNFUNCTION>tstChildRun</USERRUNFUNCTION>\n"
+                              "<BUTTON>\n<ID>601</ID>\n<NAME>Ping</NAME>\n<FUNCTION>tstChildPing</FUNCTION>\n</BUTTON>\n"
+                              "</MAINWINDOW>\n";
+    Window w("<TITLE>Main</TITLE>\n<WIDTH>300</WIDTH>\n<HEIGHT>200</HEIGHT>\n"
+             "<BUTTON>\n<ID>500</ID>\n<NAME>Open</NAME>\n<FUNCTION>qkwinstartchild</FUNCTION>\n</BUTTON>\n"
+             "<CHILD>\n<ID>500</ID>\n<PATH>{cfg}/child.xml</PATH>\n</CHILD>\n",
+             {{"child.xml", child}}, [](qkwinInfo* m) {
+                 // The child takes both from its parent: the run function by
+                 // its id, the button's callback because it is inherited.
+                 qkwinfuncsetcallback(m, 198, "tstChildRun", childRun, 1);
+                 qkwinfuncsetcallback(m, 601, "tstChildPing", childPing, 1);
+             });
+    QTest::mouseClick(control(w.top(), 500), Qt::LeftButton);
+    EXPECT_EQ(qksyswinwaitcreateFlag(w.win(), 50), 0);
+    qkwinInfo* c = w.win()->actcldPtr;
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->prntPtr, w.win());
+    QWidget* top = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (top = topLevel("Child")) != nullptr; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_runCalls.load() >= 4; }, 5000));
+
+    for (int expected = 1; expected <= 2; ++expected) {
+        QTest::mouseClick(control(top, 601), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return g_pings.load() == expected; }, 5000));
+    }
+    {
+        std::lock_guard<std::mutex> lock(g_idLock);
+        EXPECT_EQ(g_pingThread, g_runThread);
+        EXPECT_NE(g_pingThread, std::this_thread::get_id());
+    }
+    // The run function that answered -2 was dropped: two clicks later it has
+    // still run exactly four times.
+    EXPECT_EQ(g_runCalls.load(), 4);
+
+    EXPECT_EQ(qksyswinchildexit(w.win()), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.win()->actcldPtr == nullptr; }, 5000));
+    EXPECT_EQ(topLevel("Child"), nullptr);
+}
+
+namespace {
+
+std::thread::id g_dlgThread;
+int dlgThread(qkwinInfo* w)
+{
+    std::lock_guard<std::mutex> lock(g_idLock);
+    g_dlgThread = std::this_thread::get_id();
+    EXPECT_EQ(w->type, 3);
+    return 0;
+}
+
+}  // namespace
+
+TEST(QkWinThreads, ScaleDialogOpenedByAWorkerStoresTheScale)
+{
+    Env autoAnswer("VX_MSGBOX_AUTOANSWER", "ok");   // "Restart for new scale"
+    const std::string dialog =
+        "<MAINWINDOW>\n<TITLE>scale file</TITLE>\n<WIDTH>220</WIDTH>\n<HEIGHT>160</HEIGHT>\n"
+        "<STATIC>\n<ID>9872</ID>\n<STRING>-</STRING>\n<XORIG>5</XORIG>\n<YORIG>5</YORIG>\n<WIDTH>200</WIDTH>\n"
+        "<HEIGHT>20</HEIGHT>\n</STATIC>\n"
+        "<LIST>\n<ID>9874</ID>\n<XORIG>5</XORIG>\n<YORIG>30</YORIG>\n<WIDTH>100</WIDTH>\n<HEIGHT>60</HEIGHT>\n"
+        "<ITEM>100</ITEM>\n<ITEM>125</ITEM>\n</LIST>\n"
+        "<BUTTON>\n<ID>9877</ID>\n<NAME>Who</NAME>\n<XORIG>110</XORIG>\n<YORIG>30</YORIG>\n"
+        "<FUNCTION>tstDlgThread</FUNCTION>\n</BUTTON>\n"
+        "<BUTTON>\n<ID>9876</ID>\n<NAME>OK</NAME>\n<XORIG>110</XORIG>\n<YORIG>60</YORIG>\n"
+        "<FUNCTION>qkwinscalecallback</FUNCTION>\n</BUTTON>\n</MAINWINDOW>\n";
+    Window w("<TITLE>Main</TITLE>\n<SCALE>150</SCALE>\n<WIDTH>200</WIDTH>\n<HEIGHT>100</HEIGHT>\n"
+             "<DIALOG>\n<ID>9870</ID>\n<TITLE>Display scale</TITLE>\n<STARTID>9867</STARTID>\n"
+             "<PATH>{cfg}/scale.xml</PATH>\n</DIALOG>\n",
+             {{"scale.xml", dialog}}, [](qkwinInfo* m) { qkwinfuncsetcallback(m, 9877, "tstDlgThread", dlgThread, 1); });
+    const std::string resource = w.tree().write("usercfg/userresource.txt", "QKD$X\ta\r\nUSER$SCALE\t100\r\n");
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(w.tree().work().c_str()), 0);
+
+    std::atomic<int> result{1};
+    std::thread::id workerId;
+    std::thread worker([&] {
+        workerId = std::this_thread::get_id();
+        result = qkwindlgdspbyID(w.win(), 9870);
+    });
+    QWidget* dlg = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (dlg = topLevel("Display scale")) != nullptr; }, 5000));
+    if (dlg != nullptr) {
+        // The start function of startid 9867 shows the current scale.
+        EXPECT_EQ(control<QLabel>(dlg, 9872)->text(), "Screen Scale is: 150");
+        QTest::mouseClick(control(dlg, 9877), Qt::LeftButton);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [] {
+                std::lock_guard<std::mutex> lock(g_idLock);
+                return g_dlgThread != std::thread::id();
+            },
+            5000));
+        auto* list = control<QListWidget>(dlg, 9874);
+        list->setCurrentRow(1);
+        QTest::mouseClick(control(dlg, 9876), Qt::LeftButton);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.load() != 1; }, 5000));
+    worker.join();
+    ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_EQ(result.load(), 0);
+    {
+        std::lock_guard<std::mutex> lock(g_idLock);
+        EXPECT_EQ(g_dlgThread, workerId);   // the opener serves the dialog
+    }
+    EXPECT_EQ(vxtest::readFile(resource), "QKD$X\ta\r\nUSER$SCALE\t125\r\n");
+    EXPECT_EQ(topLevel("Display scale"), nullptr);
+    EXPECT_EQ(w.win()->actdlgPtr, nullptr);
+}
+
+namespace {
+
+std::atomic<int> g_ticks{0};
+int tick(qkwinInfo* w)
+{
+    EXPECT_TRUE(qksyswinIsGuiThread());
+    (void)w;
+    ++g_ticks;
+    return 0;
+}
+
+}  // namespace
+
+TEST(QkWinThreads, GuiThreadWaitsKeepTheWindowServing)
+{
+    Env manual("VX_MSGBOX_AUTOANSWER", "none");
+    Window w("<TITLE>timer</TITLE>\n");
+    qkwintimesetup(w.win(), 1, 50);
+    qkwintimesetfunc(w.win(), tick);
+    qkwintimestart(w.win());
+
+    // The framework's sleep on the GUI thread: ticks go on.
+    g_ticks = 0;
+    auto t0 = Clock::now();
+    EXPECT_EQ(qkwinsleep(w.win(), 2, 5), 0);
+    auto slept = Clock::now() - t0;
+    EXPECT_GE(slept, std::chrono::milliseconds(490));
+    EXPECT_LT(slept, std::chrono::milliseconds(1500));
+    EXPECT_GE(g_ticks.load(), 4);
+    EXPECT_EQ(w.win()->timer.timeCnt, 50 * g_ticks.load());
+
+    // A box on the GUI thread is a nested loop: ticks go on while it waits.
+    g_ticks = 0;
+    QTimer::singleShot(0, [] {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || g_ticks.load() < 3) return;
+            poll->deleteLater();
+            poll->stop();
+            box->button(QMessageBox::Ok)->click();
+        });
+        poll->start(10);
+    });
+    EXPECT_EQ(qkwinmsginfo(w.win(), "nested"), 121);
+    EXPECT_GE(g_ticks.load(), 3);
+
+    // A worker's box must not hold up the GUI thread's own sleep.
+    std::atomic<int> answer{0};
+    std::thread worker([&] { answer = qkwinmsginfo(w.win(), "worker's box"); });
+    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
+                                5000));
+    t0 = Clock::now();
+    qkwinsleep(w.win(), 2, 3);
+    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(1500));
+    EXPECT_EQ(answer.load(), 0);
+    qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Ok)->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answer.load() == 121; }, 5000));
+    worker.join();
+    qkwintimestop(w.win());
+    EXPECT_EQ(w.win()->timer.timeCnt, 0);
+}
+
+namespace {
+
+qkwinInfo* g_win = nullptr;
+std::atomic<int> g_calls{0};
+
+void titleWorker(void*)
+{
+    for (;;) {
+        qkwinchgtitle(g_win, "busy");   // blocked on the GUI thread each time
+        ++g_calls;
+        qkthrdcancelpoint();
+    }
+}
+
+void boxWorker(void*)
+{
+    ++g_calls;
+    qkwinmsgwarn(g_win, "nobody answers");
+    ADD_FAILURE() << "the box returned";
+}
+
+void sleepWorker(void*)
+{
+    ++g_calls;
+    for (;;) qkwinsleep(g_win, 1, 10);
+}
+
+}  // namespace
+
+TEST(QkWinThreads, StoppingAWorkerBlockedInTheWindowLayerReturns)
+{
+    Env manual("VX_MSGBOX_AUTOANSWER", "none");
+    Window w("<TITLE>stop</TITLE>\n");
+    g_win = w.win();
+    struct Case {
+        const char* name;
+        qkthrdroutine routine;
+    } cases[] = {{"widget call", titleWorker}, {"message box", boxWorker}, {"sleep", sleepWorker}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_calls = 0;
+        qkthrdInfo rec{};
+        qkthrdsetndx(&rec);
+        int id = qkthrdallocate(&rec);
+        qkthrdloadadd(&rec, id, c.routine);
+        qkthrdstart(&rec, id);
+        ASSERT_TRUE(QTest::qWaitFor([] { return g_calls.load() > 0; }, 5000));
+        if (c.routine == boxWorker) {
+            ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000));
+        }
+        auto t0 = Clock::now();
+        EXPECT_EQ(qkthrdstop(&rec, id), 0);
+        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(2));
+        // The box went with its worker.
+        EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }, 2000));
+        qkthrdfreemem(&rec, id);
+    }
+}
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+int idleTick(qkwinInfo*)
+{
+    ++g_ticks;
+    return 0;
+}
+
+}  // namespace
+
+TEST(QkWinThreads, AnIdleWindowWithATimerCostsAlmostNoCpu)
+{
+    Window w("<TITLE>idle</TITLE>\n");
+    qkwintimesetup(w.win(), 1, 50);
+    qkwintimesetfunc(w.win(), idleTick);
+    qkwintimestart(w.win());
+    qkwinsleep(w.win(), 2, 2);   // settle
+    g_ticks = 0;
+    const double cpu0 = cpuSeconds();
+    const auto t0 = Clock::now();
+    qkwinsleep(w.win(), 2, 20);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double cpu = cpuSeconds() - cpu0;
+    EXPECT_GE(g_ticks.load(), 30);
+    EXPECT_LT(cpu, 0.02 * wall) << "cpu " << cpu << " s in " << wall << " s";
+    std::printf("idle window: %.4f s of CPU in %.2f s\n", cpu, wall);
+}
