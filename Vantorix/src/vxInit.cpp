@@ -11,7 +11,13 @@
 
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
+#include "qksyssrv.h"
 #include "qkthrdsrv.h"
+#include "qkwincfgsrv.h"
+#include "qkwinpalettesrv.h"
+#include "qkwinsrv.h"
+#include "qksyswinmsgbox.h"
+#include "qksyswinsrv.h"
 
 const char g_vxBD[21] = __DATE__ " " __TIME__;
 
@@ -94,10 +100,13 @@ void vxExit()
 
 // ---- stand-ins until the window framework and the transports exist --------
 
+// The boxes need the main window record (vxGetResources); before it exists
+// the text only goes to the log.
 int vxMsgInfo(const char* text)
 {
     qklogTrace("vxMsgInfo");
     qklogf("vxMsgInfo", "%s", text ? text : "");
+    if (vxPtr != nullptr && vxPtr->winPtr != nullptr) return qkwinmsginfo(vxPtr->winPtr, text ? text : "");
     return 121;
 }
 
@@ -105,33 +114,43 @@ int vxMsgQuestion(const char* text)
 {
     qklogTrace("vxMsgQuestion");
     qklogf("vxMsgQuestion", "%s", text ? text : "");
+    if (vxPtr != nullptr && vxPtr->winPtr != nullptr) return qkwinmsgquestion(vxPtr->winPtr, text ? text : "");
     return 124;   // without a window nobody can answer: nothing is saved
 }
+
+// ---- the main window's resources --------------------------------------------------
 
 int vxGetResources(vxInfo* app)
 {
     qklogTrace("vxGetResources");
-    (void)app;
+    if (app == nullptr) return -2;
+    vxFreeResources(app);
+    qkwinInfo* win = qkwinallocate();
+    app->winPtr = win;
+    win->appPtr = app;
+    // The standard connection callbacks reach the analyzer link through these.
+    win->stdasynPtr = &app->anaCom.asyn;
+    win->stdtcpPtr = &app->anaCom.tcp;
+    qkwinpalettecreate(win);
+    qkwinmsgsetcaption(win, "Vantorix Message");
+    return 0;
+}
+
+int vxFreeResources(vxInfo* app)
+{
+    qklogTrace("vxFreeResources");
+    if (app == nullptr || app->winPtr == nullptr) return 0;
+    qkwinInfo* win = app->winPtr;
+    // The configuration reader is the window's: it goes with the window.
+    if (app->cfg.cfgPtr != nullptr && app->cfg.cfgPtr == win->cfgOwnPtr) app->cfg.cfgPtr = nullptr;
+    app->winPtr = nullptr;
+    qksyswinfree(win);   // tables, palette, platform object and the record
     return 0;
 }
 
 int vxWindowDsp(vxInfo* app)
 {
     qklogTrace("vxWindowDsp");
-    (void)app;
-    return 0;
-}
-
-int vxAsynClose(vxInfo* app)
-{
-    qklogTrace("vxAsynClose");
-    (void)app;
-    return 0;
-}
-
-int vxTcpClose(vxInfo* app)
-{
-    qklogTrace("vxTcpClose");
     (void)app;
     return 0;
 }

@@ -20,10 +20,21 @@ int vxMsgInfo(const char* text);
 // Yes/No question box; answers 121 OK, 122 Cancel, 123 Yes, 124 No.
 int vxMsgQuestion(const char* text);
 
-// Stand-ins for the main window and transport modules, which arrive later:
-// they do nothing yet and report success.
+// Creates the main window record (winPtr; its appPtr is the application
+// record, its standard serial and TCP records are the analyzer link's), the
+// colour palette and the message caption "Vantorix Message". A record made
+// before is released first. 0, -2 without an application record.
 int vxGetResources(vxInfo* app);
-int vxWindowDsp(vxInfo* app);
+// Releases the main window record with every table its definition filled,
+// the configuration reader (cfg.cfgPtr becomes null) and the palette, for
+// callers that go on after the window (tests, tools). 0.
+int vxFreeResources(vxInfo* app);
+
+// The exit step closes both transports (vxAsynSrv, vxTcpSrv).
 int vxAsynClose(vxInfo* app);
 int vxTcpClose(vxInfo* app);
+
+// Stand-ins for the main window and the capture modules, which arrive later:
+// they do nothing yet and report success.
+int vxWindowDsp(vxInfo* app);
 int vxRunDiagSaveDataFile(vxInfo* app);

@@ -1,0 +1,156 @@
+// vxDiagnosticProtocolSrv: requests, data blocks and acknowledgements of the
+// analyzer's text protocol.
+#include "vxDiagnosticProtocolSrv.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "qklogsrv.h"
+#include "qkstrsrv.h"
+#include "vxAsynSrv.h"
+#include "vxTcpSrv.h"
+
+namespace {
+
+constexpr int kIdleReads = 2;
+constexpr int kOkReads = 9;
+constexpr int kCheckAbove = 32;   // reads longer than this are tested for readable text
+
+bool auditOn(const vxInfo* app)
+{
+    return (app->diagProt.audit & 4) != 0;
+}
+
+// The scan of a data block across reads.
+struct BlockScan {
+    bool started = false;
+    bool bracket = false;   // the last byte seen was a "]" of the payload
+};
+
+void store(vxDiagProtInfo& dp, unsigned char c)
+{
+    // Beyond the buffer the payload is dropped; the end marker still counts.
+    if (dp.dataCnt < static_cast<int>(sizeof dp.rspBuf)) dp.rspBuf[dp.dataCnt++] = c;
+}
+
+// Scans the bytes of one read; true once the block has ended.
+bool scan(vxDiagProtInfo& dp, BlockScan& s, const unsigned char* bytes, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = bytes[i];
+        if (!s.started) {
+            s.started = c == '[';
+            continue;
+        }
+        if (s.bracket) {
+            if (c == ']') return true;
+            store(dp, ']');
+            s.bracket = false;
+        }
+        if (c == ']') {
+            s.bracket = true;   // the end, if the next byte is "]" too
+            continue;
+        }
+        store(dp, c);
+    }
+    return false;
+}
+
+bool ibufHoldsOk(const vxAnalyzerComInfo& com)
+{
+    std::string_view text(reinterpret_cast<const char*>(com.ibuf), strnlen(reinterpret_cast<const char*>(com.ibuf), sizeof com.ibuf));
+    return text.find("OK") != std::string_view::npos;
+}
+
+}  // namespace
+
+int vxDiagLinkRead(vxInfo* app)
+{
+    qklogTrace("vxDiagLinkRead");
+    if (app == nullptr) return -2;
+    switch (app->anaCom.connectType) {
+    case 1: return vxAsynRead(app);
+    case 2: return vxTcpRead(app);
+    default: return -2;
+    }
+}
+
+int vxDiagLinkWrite(vxInfo* app)
+{
+    qklogTrace("vxDiagLinkWrite");
+    if (app == nullptr) return -2;
+    switch (app->anaCom.connectType) {
+    case 1: return vxAsynWrite(app);
+    case 2: return vxTcpWrite(app);
+    default: return -2;
+    }
+}
+
+int vxBuildDiagReqMsg(vxInfo* app, const char* code)
+{
+    qklogTrace("vxBuildDiagReqMsg");
+    if (app == nullptr || code == nullptr) return -2;
+    vxAnalyzerComInfo& com = app->anaCom;
+    char* obuf = reinterpret_cast<char*>(com.obuf);
+    qkstrfmt(obuf, sizeof com.obuf, "%s%3.3d%s", "\\\\", app->diagProt.modbusAddr, code);
+    com.obPtr = com.obuf;
+    com.wrtByteCnt = 0;   // sent as text
+    if (auditOn(app))
+        qklogf("vxBuildDiagReqMsg", "Diagnostic protocol request, byte count: %d, request: %s",
+               static_cast<int>(std::strlen(obuf)), obuf);
+    return 0;
+}
+
+int vxSendDiagReqMsg(vxInfo* app)
+{
+    qklogTrace("vxSendDiagReqMsg");
+    if (app == nullptr) return -2;
+    int result = vxDiagLinkWrite(app);
+    if (auditOn(app))
+        qklogf("vxSendDiagReqMsg", "Sent Diagnostic protocol request, byte count: %d, request: %s", result,
+               reinterpret_cast<const char*>(app->anaCom.obuf));
+    return result;
+}
+
+int vxGetDiagRespMsg(vxInfo* app)
+{
+    qklogTrace("vxGetDiagRespMsg");
+    if (app == nullptr) return -2;
+    vxDiagProtInfo& dp = app->diagProt;
+    vxAnalyzerComInfo& com = app->anaCom;
+    dp.dataCnt = 0;
+    std::memset(dp.rspBuf, 0, sizeof dp.rspBuf);
+    BlockScan s;
+    bool readable = false;
+    for (int idle = kIdleReads; idle > 0;) {
+        int n = vxDiagLinkRead(app);
+        if (n <= 0) {
+            --idle;
+        } else {
+            if (n > kCheckAbove && com.checkBaud == 1 && vxAsynBaudDetection(app) == 0) readable = true;
+            const unsigned char* bytes = com.ibPtr != nullptr ? com.ibPtr : com.ibuf;
+            if (scan(dp, s, bytes, n)) return 2;
+        }
+        vxLinkSleep(app, 1);
+    }
+    if (auditOn(app)) qklogf("vxGetDiagRespMsg", "Diagnostic protocol response byte count: %d", dp.dataCnt);
+    return readable ? 2 : 0;
+}
+
+int vxGetDiagOkMsg(vxInfo* app)
+{
+    qklogTrace("vxGetDiagOkMsg");
+    if (app == nullptr) return -2;
+    vxDiagProtInfo& dp = app->diagProt;
+    dp.dataCnt = 0;
+    std::memset(dp.rspBuf, 0, sizeof dp.rspBuf);
+    int total = 0;
+    for (int read = 1; read <= kOkReads; ++read) {
+        int n = vxDiagLinkRead(app);
+        if (n > 0) total += n;
+        if (total > 0 && ibufHoldsOk(app->anaCom)) return 2;
+        if (read < kOkReads) vxLinkSleep(app, 1);
+    }
+    if (auditOn(app)) qklogf("vxGetDiagOkMsg", "Diagnostic protocol response byte count: %d", total);
+    return -2;
+}

@@ -1,0 +1,102 @@
+// vxTcpSrv: the TCP side of the analyzer link. There is no reconnection: a
+// lost connection ends the program after an information box.
+#include "vxTcpSrv.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "qkcommtcp.h"
+#include "qklogsrv.h"
+#include "qksyssrv.h"
+#include "vxInit.h"
+
+namespace {
+
+constexpr int kAnswerYes = 123;
+
+// Where the next receive goes and how much fits there: a pointer into ibuf
+// is held to ibuf's end; no pointer means ibuf.
+unsigned char* readTarget(vxAnalyzerComInfo& com, int* room)
+{
+    unsigned char* p = com.ibPtr != nullptr ? com.ibPtr : com.ibuf;
+    int n = std::max(com.maxbyts, 0);
+    if (p >= com.ibuf && p < com.ibuf + sizeof com.ibuf) n = std::min<int>(n, static_cast<int>(com.ibuf + sizeof com.ibuf - p));
+    *room = n;
+    return p;
+}
+
+}  // namespace
+
+int vxTcpRead(vxInfo* app)
+{
+    qklogTrace("vxTcpRead");
+    if (app == nullptr) return -2;
+    vxAnalyzerComInfo& com = app->anaCom;
+    com.rdByteCnt = 0;
+    int room = 0;
+    unsigned char* target = readTarget(com, &room);
+    if (room < 1) return 0;   // a full buffer takes nothing more
+    com.tcp.client.dbuf = target;
+    com.tcp.client.bcnt = room;
+    int count = qkcommSocketRecv(&com.tcp);
+    if (count == -3) {
+        qklogf("vxTcpRead", "TCP/IP shutdown request detected");
+        vxMsgInfo("TCP/IP shutdown request detected\nExit Vantorix\n");
+        vxExit();
+    }
+    if (count < 0) {
+        qklogf("vxTcpRead", "TCP/IP receive error detected: %d, %d", count, com.tcp.lerrno);
+        vxMsgInfo("TCP/IP receive error detected\nExit Vantorix\n");
+        vxExit();
+    }
+    if (count < room) target[count] = 0;   // answers are also read as text
+    if (count != 0 && (com.audit & 1)) {
+        auto lock = qkloglock();
+        qklogf("vxTcpRead", "size: %d, cnt: %d", com.maxbyts, count);
+        qksysdump(count, target);
+    }
+    com.rdByteCnt = count;
+    if (count > 0) app->inDataCnt += count;
+    return count;
+}
+
+int vxTcpWrite(vxInfo* app)
+{
+    qklogTrace("vxTcpWrite");
+    if (app == nullptr) return -2;
+    vxAnalyzerComInfo& com = app->anaCom;
+    unsigned char* data = com.obPtr != nullptr ? com.obPtr : com.obuf;
+    int length = com.wrtByteCnt != 0 ? com.wrtByteCnt
+                                     : static_cast<int>(strnlen(reinterpret_cast<const char*>(com.obuf), sizeof com.obuf));
+    if (data >= com.obuf && data < com.obuf + sizeof com.obuf)
+        length = std::min<int>(length, static_cast<int>(com.obuf + sizeof com.obuf - data));
+    com.wrtByteCnt = 0;
+    com.tcp.client.dbuf = data;
+    com.tcp.client.bcnt = length;
+    int count = qkcommSocketSend(&com.tcp);
+    if (count <= 0) {
+        qklogf("vxTcpWrite", "TCP/IP send error detected");
+        if (vxMsgQuestion("TTCP/IP send error detected\nExit Vantorix\n") == kAnswerYes) vxExit();
+    }
+    if (com.audit & 1) {
+        auto lock = qkloglock();
+        qklogf("vxTcpWrite", "cnt: %d", count);
+        if (count > 0) qksysdump(count, data);
+    }
+    if (count > 0) app->outDataCnt += count;
+    return count;
+}
+
+int vxTcpStatus(vxInfo* app)
+{
+    qklogTrace("vxTcpStatus");
+    if (app == nullptr) return -2;
+    return qkcommNetEvent(&app->anaCom.tcp);
+}
+
+int vxTcpClose(vxInfo* app)
+{
+    qklogTrace("vxTcpClose");
+    if (app == nullptr) return -2;
+    return qkcommSocketClose(&app->anaCom.tcp);
+}
