@@ -15,6 +15,7 @@
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
+#include "qkwincfgsrv.h"
 #include "vxAnaVersionSrv.h"
 #include "vxInit.h"
 #include "vxModbusProtocolSrv.h"
@@ -523,29 +524,31 @@ int vxCfgRead(vxInfo* app)
 {
     qklogTrace("vxCfgRead");
     if (app == nullptr) return -2;
-    // The main window's reader record: it stays for the whole run, so the
-    // version profiles can be read with it later.
+    qkwinInfo* win = app->winPtr;
+    if (win == nullptr) {
+        // vxGetResources creates the main window record before the read.
+        qklogf("vxCfgRead", "no main window record");
+        return -2;
+    }
+    // The main window's reader record is the program's too: it stays for the
+    // whole run, so the version profiles can be read with it later.
     vxCfgFree(app);
-    auto* r = static_cast<qkcfgsrvInfo*>(qksysMemAllocate(nullptr, sizeof(qkcfgsrvInfo)));
-    std::memset(r, 0, sizeof *r);
-    r->ndx = -1;
-    r->path = app->cfg.path;
+    if (qkwincfgsetpath(win, app->cfg.path) == -2 || win->cfgPtr == nullptr) return -2;
+    qkcfgsrvInfo* r = win->cfgPtr;
+    r->pkgcnt = 0;
+    qkwincfgclrcnt(win);
+    qkwincfgsetpkgfunc(win);
+    qkwincfgsetelmfunc(win);
     app->cfg.cfgPtr = r;
     app->cfgPtr = &app->cfg;
 
     if (vxCfgRegister(app) != 0) return -2;
     if (vxCfgLoad(app) != 0) return -2;
-    if (vxCfgReadWindowKeys(app) != 0) return -2;
-    return 0;
-}
-
-int vxCfgReadWindowKeys(vxInfo* app)
-{
-    qklogTrace("vxCfgReadWindowKeys");
-    // The window framework's second pass over the same file comes here: with
-    // the package count set to 0 it registers its keys on this reader and
-    // reads the file again with its own handlers (main window, dialogs, pages).
-    (void)app;
+    // The window framework adds its names to the same reader and reads the
+    // same file again: the main window, its menus, pages, dialogs and tabs.
+    r->pkgcnt = 0;
+    if (qkwincfgregister(win) != 0) return -2;
+    if (qkwincfgload(win) != 0) return -2;
     return 0;
 }
 
@@ -617,8 +620,14 @@ int vxCfgFree(vxInfo* app)
 {
     qklogTrace("vxCfgFree");
     if (app == nullptr || app->cfg.cfgPtr == nullptr) return 0;
-    qkcfgfreemem(app->cfg.cfgPtr);
-    qksysMemFree(app->cfg.cfgPtr);
+    qkcfgsrvInfo* r = app->cfg.cfgPtr;
+    // A reader that the main window created is the window's no longer.
+    if (qkwinInfo* win = app->winPtr) {
+        if (win->cfgPtr == r) win->cfgPtr = nullptr;
+        if (win->cfgOwnPtr == r) win->cfgOwnPtr = nullptr;
+    }
+    qkcfgfreemem(r);
+    qksysMemFree(r);
     app->cfg.cfgPtr = nullptr;
     return 0;
 }

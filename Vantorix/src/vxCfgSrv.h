@@ -38,10 +38,12 @@ enum : int {
 // Number of keys registered by vxCfgRegister.
 constexpr int VX_CFGKEYCNT = 71;
 
-// The whole read of the main configuration: creates the reader record
-// (cfg.cfgPtr, path cfg.path), registers the keys, reads the file (which
-// opens the log) and lets the window framework read it again. 0, or -2 when
-// the file cannot be read.
+// The whole read of the main configuration: creates the main window's reader
+// record for cfg.path (the window's cfgPtr, also cfg.cfgPtr), registers the
+// keys, reads the file (which opens the log), then lets the window framework
+// register its names on the same reader and read the file again (the main
+// window's definition). 0, or -2 when the file cannot be read or there is no
+// main window record (vxGetResources comes first).
 int vxCfgRead(vxInfo* app);
 // Sets the line-feed delimiter and registers the 71 keys; the last status.
 int vxCfgRegister(vxInfo* app);
@@ -56,15 +58,12 @@ int vxCfgPkgEnd(vxInfo* app);
 // handlers. 0, or -2 ("no path name") when the name is empty.
 int vxGetIncludeFile(vxInfo* app);
 
-// The window framework's pass over the main configuration file with its own
-// keys; 0.
-int vxCfgReadWindowKeys(vxInfo* app);
-
 // Reads a file (a version profile) as an include file with these handlers,
 // starting with no package open. 0 (also when the file cannot be read, which
 // then contributes nothing), or -2 when the name is empty or the main
 // configuration has not been read.
 int vxCfgReadInclude(vxInfo* app, const char* path);
 
-// Releases the reader record and its buffers (cfg.cfgPtr becomes null).
+// Releases the reader record and its buffers (cfg.cfgPtr becomes null; the
+// main window no longer refers to it).
 int vxCfgFree(vxInfo* app);

@@ -39,6 +39,14 @@ private:
     std::string old_;
 };
 
+// The main configuration read as the program reads it: the main window's
+// record holds the reader.
+int readMain()
+{
+    vxGetResources(&vx);
+    return vxCfgRead(&vx);
+}
+
 enum Setter { HW, APP, REV, BLD, FOLDER };
 
 int callSetter(Setter s, const char* text)
@@ -93,6 +101,7 @@ protected:
     void TearDown() override
     {
         vxCfgFree(&vx);
+        vxFreeResources(&vx);   // the main window's record, made by readMain
         qklogcls();
     }
 };
@@ -341,7 +350,7 @@ TEST_F(VxAnaVersion, ShippedProfilesOfEverySupportedVersionLoad)
 {
     ShippedTree shipped;
     CwdGuard cwd(shipped.tree.work());
-    ASSERT_EQ(vxCfgRead(&vx), 0);
+    ASSERT_EQ(readMain(), 0);
     ASSERT_GT(vx.anaSupVer.cnt, 0);
 
     // Every shipped version folder is reachable from the supported list.
@@ -398,7 +407,7 @@ TEST_F(VxAnaVersion, LoadingAgainReplacesInsteadOfAdding)
 {
     ShippedTree shipped;
     CwdGuard cwd(shipped.tree.work());
-    ASSERT_EQ(vxCfgRead(&vx), 0);
+    ASSERT_EQ(readMain(), 0);
 
     identify("ARM9_NS", "1.12", "0417");
     ASSERT_EQ(vxLoadDataCfgFiles(&vx), 0);
@@ -455,7 +464,7 @@ struct ProfileTree {
     int load() const
     {
         CwdGuard cwd(tree.work());
-        if (vxCfgRead(&vx) != 0) return -99;
+        if (readMain() != 0) return -99;
         identify("ARM9_NS", "1.12", "0417");
         return vxLoadDataCfgFiles(&vx);
     }

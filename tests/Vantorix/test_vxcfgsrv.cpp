@@ -17,6 +17,7 @@
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
+#include "vxInit.h"
 #include "vxModbusProtocolSrv.h"
 #include "vxMonitorPageSrv.h"
 #include "vxSpectraPage2fSrv.h"
@@ -28,10 +29,15 @@ namespace {
 // the tree's log.txt.
 class CfgRead {
 public:
-    CfgRead() : app(new vxInfo{}) { app->suPtr = nullptr; }
+    CfgRead() : app(new vxInfo{})
+    {
+        app->suPtr = nullptr;
+        vxGetResources(app.get());   // the main window's record holds the reader
+    }
     ~CfgRead()
     {
         vxCfgFree(app.get());
+        vxFreeResources(app.get());
         qksysMemFree(app->mpData.mode1.idPtr);
         qklogcls();
         qklogsettrace(0);
@@ -147,7 +153,8 @@ TEST(VxCfgSrv, KeysActOnlyInTheirPackages)
          [](vxInfo& a, const std::string& log) {
              EXPECT_EQ(a.srvrate, 4);
              EXPECT_EQ(a.anaCom.audit, 0);
-             EXPECT_EQ(vxtest::countLines(log, "error string name: CAPTUREDATA, value to large"), 1);
+             // Once for the program's pass, once for the main window's.
+             EXPECT_EQ(vxtest::countLines(log, "error string name: CAPTUREDATA, value to large"), 2);
          }},
         {"the closing tag of a name that is no package changes nothing",
          "<MAINCFG>\n</SCANRATE>\n</UNKNOWN>\n<SCANRATE>7</SCANRATE>\n</MAINCFG>\n<SCANRATE>8</SCANRATE>\n",
