@@ -21,24 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Changes the working directory for one test and goes back afterwards.
-class CwdGuard {
-public:
-    explicit CwdGuard(const std::string& dir)
-    {
-        char buf[PATH_MAX];
-        if (getcwd(buf, sizeof buf) != nullptr) old_ = buf;
-        if (chdir(dir.c_str()) != 0) ADD_FAILURE() << "chdir " << dir;
-    }
-    ~CwdGuard()
-    {
-        if (!old_.empty() && chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back";
-    }
-
-private:
-    std::string old_;
-};
-
 // The main configuration read as the program reads it: the main window's
 // record holds the reader.
 int readMain()
@@ -269,7 +251,7 @@ TEST_F(VxAnaVersion, UnsupportedVersionIsRefused)
     vxtest::TempTree tree;
     std::string log = tree.path("work/refuse.log");
     ASSERT_EQ(qklogopn(log.c_str()), 0);
-    CwdGuard cwd(tree.work());
+    vxtest::CwdGuard cwd(tree.work());
     addSupported("ARM9", "NS", "1.00", "0417", "ARM9_NS_1.00");
     identify("ARM9_NS", "1.0", "0417");
     vx.state = 20;
@@ -349,7 +331,7 @@ void expectPagesLoaded(int appType)
 TEST_F(VxAnaVersion, ShippedProfilesOfEverySupportedVersionLoad)
 {
     ShippedTree shipped;
-    CwdGuard cwd(shipped.tree.work());
+    vxtest::CwdGuard cwd(shipped.tree.work());
     ASSERT_EQ(readMain(), 0);
     ASSERT_GT(vx.anaSupVer.cnt, 0);
 
@@ -406,7 +388,7 @@ TEST_F(VxAnaVersion, ShippedProfilesOfEverySupportedVersionLoad)
 TEST_F(VxAnaVersion, LoadingAgainReplacesInsteadOfAdding)
 {
     ShippedTree shipped;
-    CwdGuard cwd(shipped.tree.work());
+    vxtest::CwdGuard cwd(shipped.tree.work());
     ASSERT_EQ(readMain(), 0);
 
     identify("ARM9_NS", "1.12", "0417");
@@ -463,7 +445,7 @@ struct ProfileTree {
     // Reads the main configuration and loads the profiles of an identified NS analyzer.
     int load() const
     {
-        CwdGuard cwd(tree.work());
+        vxtest::CwdGuard cwd(tree.work());
         if (readMain() != 0) return -99;
         identify("ARM9_NS", "1.12", "0417");
         return vxLoadDataCfgFiles(&vx);

@@ -33,23 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CwdGuard {
-public:
-    explicit CwdGuard(const std::string& dir)
-    {
-        char buf[PATH_MAX];
-        if (getcwd(buf, sizeof buf) != nullptr) old_ = buf;
-        if (chdir(dir.c_str()) != 0) ADD_FAILURE() << "chdir " << dir;
-    }
-    ~CwdGuard()
-    {
-        if (!old_.empty() && chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back";
-    }
-
-private:
-    std::string old_;
-};
-
 // The program's callbacks, as its callback definition step binds them.
 const std::vector<std::pair<int, const char*>> kProgramCallbacks = {
     {1089, "vxFindAnalyzerCancelCB"}, {199, "vxSetUpLoadVerCB"},        {1200, "vxRemoteWinCB"},
@@ -157,7 +140,7 @@ protected:
             fs::copy(fs::path(VX_SOURCE_DIR) / dir, tree.path(dir), fs::copy_options::recursive);
         fs::create_directories(tree.path("logs"));
         fs::create_directories(tree.work());
-        cwd = std::make_unique<CwdGuard>(tree.work());
+        cwd = std::make_unique<vxtest::CwdGuard>(tree.work());
 
         vxInitialize(app.get());
         qkstrset(app->cfg.path, "../cfg/vxMain.xml");
@@ -181,7 +164,7 @@ protected:
     }
 
     vxtest::TempTree tree;
-    std::unique_ptr<CwdGuard> cwd;
+    std::unique_ptr<vxtest::CwdGuard> cwd;
     std::unique_ptr<vxInfo> app = std::make_unique<vxInfo>();
     qkwinInfo* win = nullptr;
 };

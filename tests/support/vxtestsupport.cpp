@@ -1,5 +1,7 @@
 #include "vxtestsupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -155,6 +157,18 @@ int Process::wait(std::chrono::milliseconds timeout)
 {
     if (!waitFor([this] { return !running(); }, timeout)) return -1;
     return status_;
+}
+
+CwdGuard::CwdGuard(const std::string& dir)
+{
+    char buf[4096];
+    if (getcwd(buf, sizeof buf) != nullptr) old_ = buf;
+    if (chdir(dir.c_str()) != 0) ADD_FAILURE() << "chdir " << dir;
+}
+
+CwdGuard::~CwdGuard()
+{
+    if (!old_.empty() && chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back to " << old_;
 }
 
 bool waitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout)

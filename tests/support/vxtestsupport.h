@@ -67,6 +67,19 @@ private:
     bool reaped_ = false;
 };
 
+// Changes the process's working directory for one scope and goes back
+// afterwards (the programs address cfg/ relative to their working folder).
+class CwdGuard {
+public:
+    explicit CwdGuard(const std::string& dir);
+    ~CwdGuard();
+    CwdGuard(const CwdGuard&) = delete;
+    CwdGuard& operator=(const CwdGuard&) = delete;
+
+private:
+    std::string old_;
+};
+
 // Polls cond every 10 ms until it holds or timeout passes.
 bool waitFor(const std::function<bool()>& cond,
              std::chrono::milliseconds timeout = std::chrono::seconds(5));
