@@ -13,7 +13,9 @@ ctest --test-dir "$repo/build/release" -j "$jobs" --output-on-failure --timeout 
 
 echo "== sanitizer build and tests"
 "$repo/scripts/build.sh" sanitize
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+LSAN_OPTIONS="suppressions=$repo/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir "$repo/build/sanitize" -j "$jobs" --output-on-failure --timeout 600
 
 echo "== fuzzers"
