@@ -26,27 +26,6 @@ namespace {
 // must stay within an int.
 constexpr size_t kMaxFileSize = 64u * 1024u * 1024u;
 
-// Reads a whole file as it stands on disk. False when it cannot be opened or read.
-bool readWholeFile(const char* path, std::string& out)
-{
-    out.clear();
-    FILE* fp = std::fopen(path, "rb");
-    if (fp == nullptr) return false;
-    char chunk[8192];
-    size_t n;
-    bool ok = true;
-    while ((n = std::fread(chunk, 1, sizeof chunk, fp)) > 0) {
-        out.append(chunk, n);
-        if (out.size() > kMaxFileSize) {
-            ok = false;
-            break;
-        }
-    }
-    if (std::ferror(fp)) ok = false;
-    std::fclose(fp);
-    return ok;
-}
-
 // A zeroed buffer of size bytes holding text (text.size() < size).
 char* newTextBuffer(const std::string& text, size_t size)
 {
@@ -168,6 +147,27 @@ void replaceToken(qkcfgsrvInfo* r, char* tail, size_t room, char* work, const st
 
 }  // namespace
 
+bool qkcfgreadwhole(const char* path, std::string& out)
+{
+    qklogTrace("qkcfgreadwhole");
+    out.clear();
+    FILE* fp = std::fopen(path, "rb");
+    if (fp == nullptr) return false;
+    char chunk[8192];
+    size_t n;
+    bool ok = true;
+    while ((n = std::fread(chunk, 1, sizeof chunk, fp)) > 0) {
+        out.append(chunk, n);
+        if (out.size() > kMaxFileSize) {
+            ok = false;
+            break;
+        }
+    }
+    if (std::ferror(fp)) ok = false;
+    std::fclose(fp);
+    return ok;
+}
+
 // ---- registration and settings -------------------------------------------
 
 int qkcfgaddxmltype(qkcfgsrvInfo* reader, const char* name, int type)
@@ -243,7 +243,7 @@ int qkcfggetfile(qkcfgsrvInfo* reader)
     qklogTrace("qkcfggetfile");
     if (reader == nullptr) return -2;
     std::string text;
-    if (reader->path == nullptr || reader->path[0] == '\0' || !readWholeFile(reader->path, text) || text.empty()) {
+    if (reader->path == nullptr || reader->path[0] == '\0' || !qkcfgreadwhole(reader->path, text) || text.empty()) {
         qklogf("qkcfggetfile", "no path name");
         return -2;
     }
@@ -367,7 +367,7 @@ int qkcfggetuserdefs(qkcfgsrvInfo* reader)
     }
     if (reader->audit & QKCFG_AUD_USERDEF) qklogf("qkcfggetuserdefs", "resource file: %s", reader->defName);
     std::string defs;
-    if (!readWholeFile(reader->defName, defs)) {
+    if (!qkcfgreadwhole(reader->defName, defs)) {
         qklogf("qkcfggetuserdefs", "no path name");
         return -2;
     }
@@ -510,7 +510,7 @@ int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloop
         return -2;
     }
     std::string text;
-    if (!readWholeFile(fileName, text) || text.empty()) return 0;
+    if (!qkcfgreadwhole(fileName, text) || text.empty()) return 0;
 
     reader->incdepth++;
     tqk_cfgincchain.emplace_back(fileName);

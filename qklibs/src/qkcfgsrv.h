@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Value types of registered keys.
 enum : int {
@@ -136,6 +137,10 @@ int qkcfgpkgclose(const qkcfgsrvInfo* reader);
 // Slot of the package registration of name (whatever other types the same
 // name has on the reader), or -1.
 int qkcfgfindpkg(const qkcfgsrvInfo* reader, const char* name);
+
+// Reads a whole file as it stands on disk (at most 64 MiB, the size a
+// configuration text buffer can hold). False when it cannot be opened or read.
+bool qkcfgreadwhole(const char* path, std::string& out);
 
 // ---- the client's record loop --------------------------------------------
 // A handler takes the client's own record.

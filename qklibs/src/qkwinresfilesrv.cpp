@@ -4,10 +4,9 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "qkcfgsrv.h"
 #include "qkstrsrv.h"
 #include "qkwincfgsrv.h"
 
@@ -16,14 +15,11 @@ namespace {
 // Reads a regular file whole; false when it cannot be read.
 bool readFile(const char* name, std::string& out)
 {
-    if (!qkwinisregularfile(name)) return false;
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!qkwinisregularfile(name) || !qkcfgreadwhole(name, out)) return false;
     // A zero byte ends the text, as it does for the definition file itself.
     size_t zero = out.find('\0');
     if (zero != std::string::npos) out.resize(zero);
-    return !in.bad();
+    return true;
 }
 
 void trim(std::string& s, const char* chars)
