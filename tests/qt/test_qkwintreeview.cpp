@@ -117,7 +117,9 @@ TEST_F(TreeWindow, BuildsThroughBaseAndParentIndexWithinItsCapacity)
         int position, image, checked;
     } states[] = {{2, -1, 0}, {3, 2, 1}, {2, 1, 0}, {3, 0, 0}, {0, 2, 1}};
     for (const auto& s : states) {
-        if (s.image >= 0) ASSERT_EQ(qksyswinsetTrVwState(win, kTree, s.position, s.image), 0);
+        if (s.image >= 0) {
+            ASSERT_EQ(qksyswinsetTrVwState(win, kTree, s.position, s.image), 0);
+        }
         EXPECT_EQ(qksyswinTrVwGetChkBoxByID(win, kTree, s.position), s.checked) << s.position << " " << s.image;
     }
     EXPECT_FALSE(root->child(0)->child(1)->data(0, Qt::CheckStateRole).isValid());   // image 0: no box
