@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
@@ -50,10 +49,8 @@ int vxInitialize(vxInfo* app)
 {
     qklogTrace("vxInitialize");
     if (app == nullptr) return -2;
-    // The record holds atomics, so it is cleared by building a fresh, zeroed
-    // record in place rather than by writing bytes over it.
-    app->~vxInfo();
-    new (app) vxInfo{};
+    // The record holds atomics: cleared like every such record.
+    vxRecordClear(*app);
     app->inbuf = g_inbuf;
     app->outbuf = g_outbuf;
     return 0;
