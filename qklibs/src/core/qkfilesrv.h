@@ -8,26 +8,14 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "qksysfile.h"   // the file status record
+
 extern int gqk_fileaudit;
 extern int gqk_filefindstatus;
 
 struct qkfiledirlistinfo {
     char type;        // 'f' file, 'd' directory, 'o' other
     char name[128];
-};
-
-struct qkfilestatInfo {
-    uint64_t dev;
-    uint64_t ino;
-    uint32_t mode;
-    uint64_t nlink;
-    uint32_t uid;
-    uint32_t gid;
-    uint64_t rdev;
-    int64_t size;
-    int64_t atime;
-    int64_t mtime;
-    int64_t ctime;
 };
 
 typedef int (*qkfileappfunc)(void* argument);

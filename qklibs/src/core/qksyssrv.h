@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "qksystem.h"   // the system description record
+
 extern char gqk_syswrkbuf[1024];
 extern std::atomic<int> gqk_sysendiantype;   // 2: protocol values are byte-swapped
 extern std::atomic<int> gqk_sysOStype;       // 1 Windows, 2 Linux, 3 Unix, 0 unknown
@@ -22,14 +24,6 @@ struct qksysTSInfo {
     int min;
     int sec;
     int msec;   // the sub-second part in hundredths of a second
-};
-
-struct qksysnameInfo {
-    char sysname[32];
-    char nodename[32];
-    char release[32];
-    char version[32];
-    char machine[32];
 };
 
 // Memory: never returns null; ends the program (-2) when memory is exhausted.

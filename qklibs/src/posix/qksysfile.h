@@ -4,10 +4,24 @@
 // system's status codes. Safe from any thread (nothing is kept between calls).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-struct qkfilestatInfo;
+// File status as the file services report it; filled here from stat().
+struct qkfilestatInfo {
+    uint64_t dev;
+    uint64_t ino;
+    uint32_t mode;
+    uint64_t nlink;
+    uint32_t uid;
+    uint32_t gid;
+    uint64_t rdev;
+    int64_t size;
+    int64_t atime;
+    int64_t mtime;
+    int64_t ctime;
+};
 
 struct qksysfileentry {
     char type;          // 'f' regular file (or a link to one), 'd' directory, 'o' other

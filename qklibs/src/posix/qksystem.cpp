@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "qkstrsrv.h"
-#include "qksyssrv.h"
 
 extern char** environ;
 

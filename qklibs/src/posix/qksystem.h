@@ -8,7 +8,14 @@
 
 #include <cstddef>
 
-struct qksysnameInfo;
+// System description as the system services report it; filled by qksystemuname.
+struct qksysnameInfo {
+    char sysname[32];
+    char nodename[32];
+    char release[32];
+    char version[32];
+    char machine[32];
+};
 
 // Process id of the caller.
 int qksystemgetpid();

@@ -2,7 +2,6 @@
 // declared by BUTTON packages.
 #include "qkwinbutton.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinbuttonregister(qkwinInfo* window)

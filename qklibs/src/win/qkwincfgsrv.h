@@ -11,14 +11,6 @@
 
 #include "qkwinsrv.h"
 
-// Audit bits of a window while its definition file is read.
-enum : int {
-    QKWINCFG_AUD_TRACE = 1,     // every package and element handled
-    QKWINCFG_AUD_UNKNOWN = 2,   // element names without a handler
-    QKWINCFG_AUD_RECORD = 4,    // record creation and every record name read
-    QKWINCFG_AUD_FILE = 8,      // file-level events
-};
-
 // The element context of the program.
 extern qkwincfgelemInfo gqk_wincfgelem;
 

@@ -1,7 +1,6 @@
 // qkwincombo: the combo box table of a window with the entries each combo box declares.
 #include "qkwincombo.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwincomboregister(qkwinInfo* window)

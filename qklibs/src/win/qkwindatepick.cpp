@@ -1,7 +1,6 @@
 // qkwindatepick: the date picker table of a window, declared by DATEPICK packages.
 #include "qkwindatepick.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwindatepickregister(qkwinInfo* window)

@@ -1,7 +1,6 @@
 // qkwindlg: the dialog table of a window.
 #include "qkwindlg.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwindlgregister(qkwinInfo* window)

@@ -1,7 +1,6 @@
 // qkwinedit: the edit field table of a window, declared by EDIT packages.
 #include "qkwinedit.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwineditregister(qkwinInfo* window)

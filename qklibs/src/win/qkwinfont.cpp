@@ -1,7 +1,6 @@
 // qkwinfont: the font table of a window, declared by FONT packages.
 #include "qkwinfont.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinfontregister(qkwinInfo* window)

@@ -1,7 +1,6 @@
 // qkwinhdr: the header controls of a window with their columns.
 #include "qkwinhdr.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinhdrregister(qkwinInfo* window)

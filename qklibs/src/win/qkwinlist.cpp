@@ -1,7 +1,6 @@
 // qkwinlist: the list table of a window with the lines each list declares.
 #include "qkwinlist.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinlistregister(qkwinInfo* window)

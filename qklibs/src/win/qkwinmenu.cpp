@@ -1,7 +1,6 @@
 // qkwinmenu: the menus of a window with their submenu items.
 #include "qkwinmenu.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinmenuregister(qkwinInfo* window)

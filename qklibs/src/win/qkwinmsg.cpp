@@ -1,7 +1,6 @@
 // qkwinmsg: the declared messages of a window.
 #include "qkwinmsg.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinmmsgregister(qkwinInfo* window)

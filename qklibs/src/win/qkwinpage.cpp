@@ -1,7 +1,6 @@
 // qkwinpage: the pages of a window and their sub-pages.
 #include "qkwinpage.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinpageregister(qkwinInfo* window)

@@ -2,7 +2,6 @@
 // declared by REGION packages.
 #include "qkwinregion.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinregionregister(qkwinInfo* window)

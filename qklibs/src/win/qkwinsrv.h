@@ -16,6 +16,14 @@
 #include "qkcfgsrv.h"
 #include "qklogsrv.h"
 
+// Audit bits of a window while its definition file is read.
+enum : int {
+    QKWINCFG_AUD_TRACE = 1,     // every package and element handled
+    QKWINCFG_AUD_UNKNOWN = 2,   // element names without a handler
+    QKWINCFG_AUD_RECORD = 4,    // record creation and every record name read
+    QKWINCFG_AUD_FILE = 8,      // file-level events
+};
+
 struct qkwinInfo;
 struct qkplotInfo;        // the plot engine's record of a window
 struct qkcommAsynInfo;    // serial transport record

@@ -1,7 +1,6 @@
 // qkwinstatic: the static text table of a window, declared by STATIC packages.
 #include "qkwinstatic.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwinstaticregister(qkwinInfo* window)

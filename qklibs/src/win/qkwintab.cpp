@@ -1,7 +1,6 @@
 // qkwintab: the tab controls of a window with their sub-tabs.
 #include "qkwintab.h"
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwintabregister(qkwinInfo* window)

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "qkwincfgsrv.h"
 #include "qkwintable.h"
 
 int qkwintraycreate(qkwinInfo* window)

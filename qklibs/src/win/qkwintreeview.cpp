@@ -1,7 +1,6 @@
 // qkwintreeview: the tree view table of a window.
 #include "qkwintreeview.h"
 
-#include "qkwincfgsrv.h"
 #include "qkstrsrv.h"
 #include "qkwintable.h"
 
