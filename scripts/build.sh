@@ -3,6 +3,7 @@
 #   scripts/build.sh release    optimised build with debug info, tests and benchmarks (build/release)
 #   scripts/build.sh sanitize   clang with AddressSanitizer + UndefinedBehaviorSanitizer and the
 #                               libFuzzer targets (build/sanitize)
+#   scripts/build.sh tsan       clang with ThreadSanitizer, tests only (build/tsan)
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 flavour="${1:-release}"
@@ -14,6 +15,10 @@ case "$flavour" in
     CC=clang CXX=clang++ cmake -S "$repo" -B "$repo/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       -DVX_SANITIZE=ON -DVX_FUZZ=ON -DVX_BENCH=OFF >/dev/null
     ;;
-  *) echo "usage: $0 release|sanitize" >&2; exit 2 ;;
+  tsan)
+    CC=clang CXX=clang++ cmake -S "$repo" -B "$repo/build/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVX_TSAN=ON -DVX_BENCH=OFF >/dev/null
+    ;;
+  *) echo "usage: $0 release|sanitize|tsan" >&2; exit 2 ;;
 esac
 cmake --build "$repo/build/$flavour"

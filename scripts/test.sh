@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the release build's ctest suite, then
-# the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, then a
-# short run of each fuzzer.
+# the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
+# threaded suites under ThreadSanitizer, then a short run of each fuzzer.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="${VX_TEST_JOBS:-2}"
@@ -17,6 +17,11 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS="suppressions=$repo/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir "$repo/build/sanitize" -j "$jobs" --output-on-failure --timeout 600
+
+echo "== thread sanitizer build and threaded tests"
+"$repo/scripts/build.sh" tsan
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$repo/tests/tsan.supp" \
+  ctest --test-dir "$repo/build/tsan" -L threaded -j "$jobs" --output-on-failure --timeout 600
 
 echo "== fuzzers"
 for f in "$repo"/build/sanitize/bin/fuzz_*; do
