@@ -269,18 +269,13 @@ int qkwinmsgrunthred(qkwinInfo* window, const char* text)
     std::shared_ptr<qksyswinModalState> st = notice->st;
     notice->thread = std::thread([spec, st] {
         // The notice thread only waits for the box; the GUI thread shows it.
-        qksyswinHandOff();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [spec, st] {
-                qksyswinHandOff();
-                if (st->cancel.load()) {
-                    st->finish(-2);
-                    return;
-                }
-                openBox(spec, st);
-            },
-            Qt::QueuedConnection);
+        qksyswinGuiPost([spec, st] {
+            if (st->cancel.load()) {
+                st->finish(-2);
+                return;
+            }
+            openBox(spec, st);
+        });
         std::unique_lock<std::mutex> lock(st->m);
         st->cv.wait(lock, [&] { return st->done; });
     });

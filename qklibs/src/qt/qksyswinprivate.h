@@ -104,10 +104,6 @@ void qksyswinDestroy(qkwinInfo* win);
 void qksyswinPump(int ms, bool cancellable);
 // Waits, pumping, until done() holds. Cancellable as qksyswinPump.
 void qksyswinWaitUntil(const std::function<bool()>& done, bool cancellable);
-// Queued calls to the GUI thread hand their captured data over through Qt's
-// uninstrumented locks; posters call qksyswinHandOff before they post and the
-// queued functions call it first, so ThreadSanitizer sees the hand-over.
-void qksyswinHandOff();
 // Wakes every wait of the GUI thread so it tests its condition again.
 void qksyswinWakeGui();
 // The loop of the calling thread (made on first use for non-GUI threads).

@@ -145,7 +145,6 @@ char gHomeDir[1024];
 qksysdevwatch* gDevWatch = nullptr;          // main thread
 std::atomic<qkwinInfo*> gDevWin{nullptr};
 std::vector<QEventLoop*> gGuiLoops;
-std::mutex gHandOffLock;          // GUI thread: the waits in progress
 thread_local std::shared_ptr<qksyswinLoop> tls_loop;
 
 constexpr int kGuiWaitStepMs = 100;
@@ -311,19 +310,15 @@ void postEvent(qkwinInfo* win, const qksyswinEvent& ev, std::string text, std::f
         uint64_t serial = serialOf(obj);
         QCoreApplication* app = QCoreApplication::instance();
         if (serial == 0 || app == nullptr) return;
-        qksyswinHandOff();
-        QMetaObject::invokeMethod(
-            app,
+        qksyswinGuiPost(
             [obj, serial, ev, text = std::move(text), fn = std::move(fn)] {
-                qksyswinHandOff();
                 if (!aliveSerial(obj, serial)) return;
                 if (ev.kind == QKSYSWIN_EV_PAINT) {
                     std::lock_guard<std::mutex> lock(obj->queueLock);
                     obj->paintPending = false;
                 }
                 dispatchOnGui(obj->win, ev, text, fn);
-            },
-            Qt::QueuedConnection);
+            });
         return;
     }
     {
@@ -622,11 +617,6 @@ bool qksyswinAlive(const qksyswinObjEx* obj)
     return gAliveObjs.find(obj) != gAliveObjs.end();
 }
 
-void qksyswinHandOff()
-{
-    std::lock_guard<std::mutex> lock(gHandOffLock);
-}
-
 void qksyswinWakeGui()
 {
     if (qksyswinIsGuiThread()) {
@@ -700,32 +690,24 @@ int qksyswinRunModal(const std::function<void(std::shared_ptr<qksyswinModalState
     }
     st->waiter = tls_loop;
     std::function<void(std::shared_ptr<qksyswinModalState>)> body = show;
-    qksyswinHandOff();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [st, body] {
-            qksyswinHandOff();
-            if (st->cancel.load()) {
-                st->finish(-2);
-                return;
-            }
-            body(st);
-        },
-        Qt::QueuedConnection);
+    qksyswinGuiPost([st, body] {
+        if (st->cancel.load()) {
+            st->finish(-2);
+            return;
+        }
+        body(st);
+    });
     for (;;) {
         if (isDone()) break;
         if (qkthrdcancelled()) {
             // The caller is being stopped: its box goes away with it.
             st->cancel.store(true);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [st] {
-                    if (auto* d = qobject_cast<QDialog*>(st->widget.data()))
-                        d->done(0);
-                    else if (st->widget)
-                        st->widget->close();
-                },
-                Qt::QueuedConnection);
+            qksyswinGuiPost([st] {
+                if (auto* d = qobject_cast<QDialog*>(st->widget.data()))
+                    d->done(0);
+                else if (st->widget)
+                    st->widget->close();
+            });
             qkthrdcancelpoint();
         }
         if (st->waiter) {
@@ -1067,7 +1049,6 @@ void qksyswinRefresh(qkwinInfo* win)
     QCoreApplication* app = QCoreApplication::instance();
     if (serial == 0 || app == nullptr) return;
     auto repaint = [obj, serial] {
-        qksyswinHandOff();
         if (!aliveSerial(obj, serial) || obj->canvas == nullptr) return;
         obj->refreshPending.store(true);
         obj->canvas->update();
@@ -1075,8 +1056,7 @@ void qksyswinRefresh(qkwinInfo* win)
     if (qksyswinIsGuiThread()) {
         repaint();
     } else {
-        qksyswinHandOff();
-        QMetaObject::invokeMethod(app, repaint, Qt::QueuedConnection);
+        qksyswinGuiPost(repaint);
     }
 }
 

@@ -10,6 +10,11 @@
 // True on the thread that owns the QApplication (or when none exists).
 bool qksyswinIsGuiThread();
 
+// Queues fn to run on the GUI thread, after the calls queued before it, and
+// returns at once (also on the GUI thread: fn runs when its loop next turns).
+// Without a QApplication fn waits until one exists and turns its loop.
+void qksyswinGuiPost(std::function<void()> fn);
+
 // Runs fn on the GUI thread and returns when it has run: directly on the GUI
 // thread or when no QApplication exists, else as a blocking queued call.
 void qksyswinGuiCall(const std::function<void()>& fn);
