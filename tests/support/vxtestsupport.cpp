@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -70,8 +71,13 @@ static pid_t spawn(const std::vector<std::string>& argv, const std::string& cwd,
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
+    const pid_t parent = getpid();
     pid_t pid = fork();
     if (pid == 0) {
+        // The child ends with the test process even when that one never
+        // unwinds (a death test's exit, a crash, a kill at a time-out), so no
+        // emulator or program outlives the suite.
+        if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(125);
         if (chdir(cwd.c_str()) != 0) _exit(126);
         int devnull = open("/dev/null", O_RDWR);
         dup2(devnull, 0);

@@ -48,8 +48,10 @@ std::string program(const std::string& name);
 RunResult run(const std::vector<std::string>& argv, const std::string& cwd,
               std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-// A program started in the background (for the stop tool and, later, the
-// emulator). The destructor kills and reaps it if it is still running.
+// A program started in the background (the stop tool's targets, the
+// emulator). The destructor kills and reaps it if it is still running; and
+// the program is killed when the thread that started it ends, so start it
+// from the test's own thread. The same holds for run().
 class Process {
 public:
     Process(const std::vector<std::string>& argv, const std::string& cwd);
