@@ -11,6 +11,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <memory>
 #include <modbus.h>
 #include <netinet/in.h>
@@ -40,8 +41,11 @@ struct Emu {
     std::string log() const { return vxtest::readFile(tree.path("work/emu.log")); }
     int tcpPort() const { return std::atoi(ready.substr(ready.rfind(' ') + 1).c_str()); }
 
-    explicit Emu(const std::vector<std::string>& args)
+    // files: (path in the tree, text) written before the start.
+    explicit Emu(const std::vector<std::string>& args,
+                 const std::vector<std::pair<std::string, std::string>>& files = {})
     {
+        for (const auto& [path, text] : files) tree.write(path, text);
         std::vector<std::string> argv = {vxtest::program("anaemu"), "--log", "emu.log", "--ready-file", "ready.txt",
                                          "--seed", "7"};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -49,6 +53,16 @@ struct Emu {
         std::string path = tree.path("work/ready.txt");
         EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::fileExists(path); }, 5s)) << "emulator not ready";
         ready = vxtest::readFile(path);
+    }
+    // Replaces the control file work/faults.txt at once and waits until the
+    // emulator has taken the new set.
+    void setFaults(const std::string& text) const
+    {
+        tree.write("work/faults.tmp", text);
+        std::rename(tree.path("work/faults.tmp").c_str(), tree.path("work/faults.txt").c_str());
+        const std::string want = "faults now";
+        int before = vxtest::countLines(log(), want);
+        EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::countLines(log(), want) > before; }, 2s));
     }
 };
 
@@ -168,6 +182,33 @@ float beFloat(const std::string& b, std::size_t off)
 int16_t le16(const std::string& b, std::size_t off)
 {
     return static_cast<int16_t>(static_cast<unsigned char>(b[off]) | static_cast<unsigned char>(b[off + 1]) << 8);
+}
+
+// Modbus RTU CRC-16, low byte first on the line.
+uint16_t crc16(const std::string& b, std::size_t n)
+{
+    uint16_t crc = 0xFFFF;
+    for (std::size_t i = 0; i < n; ++i) {
+        crc ^= static_cast<unsigned char>(b[i]);
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+    }
+    return crc;
+}
+
+// A function-3 request to slave 1 for count registers from addr, with its CRC.
+std::string readFrame(int addr, int count)
+{
+    std::string f = {1, 3, static_cast<char>(addr >> 8), static_cast<char>(addr & 0xFF), 0, static_cast<char>(count)};
+    uint16_t crc = crc16(f, f.size());
+    return f + static_cast<char>(crc & 0xFF) + static_cast<char>(crc >> 8);
+}
+
+bool crcMatches(const std::string& frame)
+{
+    std::size_t n = frame.size();
+    uint16_t crc = crc16(frame, n - 2);
+    return n >= 4 && static_cast<unsigned char>(frame[n - 2]) == (crc & 0xFF) &&
+           static_cast<unsigned char>(frame[n - 1]) == (crc >> 8);
 }
 
 }  // namespace
@@ -429,9 +470,8 @@ TEST(Anaemu, ModbusRegistersThroughLibmodbus)
     EXPECT_NEAR(f32(), 1.0f, 0.08f);
     ASSERT_EQ(modbus_read_registers(ctx, 5004, 2, r), 2);
     uint32_t scans = u32();
-    std::this_thread::sleep_for(1100ms);
-    ASSERT_EQ(modbus_read_registers(ctx, 5004, 2, r), 2);
-    EXPECT_GT(u32(), scans) << "the scan counter grows";
+    EXPECT_TRUE(vxtest::waitFor([&] { return modbus_read_registers(ctx, 5004, 2, r) == 2 && u32() > scans; }, 3s))
+        << "the scan counter grows";
 
     struct Bad {
         int addr, count, errnum;
@@ -456,13 +496,7 @@ TEST(Anaemu, FaultsSpeedAndCleanExit)
     {
         Emu emu({"-p", "2f", "--tcp", "0", "--control", "faults.txt"});
         ASSERT_EQ(emu.ready.rfind("tcp 127.0.0.1 ", 0), 0u) << emu.ready;
-        auto setFaults = [&](const std::string& text) {
-            emu.tree.write("work/faults.tmp", text);
-            std::rename(emu.tree.path("work/faults.tmp").c_str(), emu.tree.path("work/faults.txt").c_str());
-            std::string want = "faults now";
-            int before = vxtest::countLines(emu.log(), want);
-            EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::countLines(emu.log(), want) > before; }, 2s));
-        };
+        auto setFaults = [&](const std::string& text) { emu.setFaults(text); };
         const std::string id = std::string("HC12-2.30 0123,\0\0,C,psia,ppmv,", 30);
         auto cl = Client::tcp(emu.tcpPort());
         ASSERT_TRUE(cl);
@@ -561,6 +595,105 @@ TEST(Anaemu, FaultsSpeedAndCleanExit)
         EXPECT_FALSE(vxtest::fileExists(emu.link()));
         EXPECT_NE(emu.log().find("removed"), std::string::npos);
     }
+}
+
+// Faults behave as a test engineer expects: a control file present at start
+// leaves the command line's faults alone; a wrong slave address may be 0; a
+// dropped virtual port delivers the bytes before the hang-up; idle lines
+// nobody reads do not pile up, answers do not get lost.
+TEST(Anaemu, FaultsAsATestEngineerExpects)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::string controlAtStart;
+        std::function<void(const Emu&)> check;
+    };
+    auto alarmWordAnswer = [](const Client& cl) {
+        cl.send(readFrame(5020, 2));   // registers 45021/45022
+        return cl.readUntil([](const std::string& s) { return s.size() >= 9; }, 2s);
+    };
+    const std::vector<Case> cases = {
+        {"control file at start, wrong slave 0",
+         {"-p", "ns", "--wrong-slave", "0", "--alarms", "0x8", "--control", "faults.txt"},
+         "silence\n",
+         [&](const Emu& emu) {
+             auto cl = Client::serial(emu.link());
+             ASSERT_TRUE(cl);
+             cl->request("220001");
+             EXPECT_EQ(cl->readText("OK\r\n"), "OK\r\n") << "not silenced by the file present at start";
+             std::string ans = alarmWordAnswer(*cl);
+             ASSERT_EQ(ans.size(), 9u);
+             EXPECT_EQ(ans[0], 0) << "answered from address 0";
+             EXPECT_TRUE(crcMatches(ans));
+             EXPECT_EQ(be32(ans, 3), 0x9u) << "forced alarms of the command line";
+             emu.setFaults("none\n");   // a change replaces the whole set
+             ans = alarmWordAnswer(*cl);
+             ASSERT_EQ(ans.size(), 9u);
+             EXPECT_EQ(ans[0], 1);
+             EXPECT_EQ(be32(ans, 3) & 0x8u, 0u);
+         }},
+        {"drop-after on a virtual port",
+         {"-p", "2f", "--drop-after", "12", "--reconnect-ms", "60000"},
+         "",
+         [](const Emu& emu) {
+             auto cl = Client::serial(emu.link());
+             ASSERT_TRUE(cl);
+             bool closed = false;
+             cl->request("01");
+             std::string got = cl->readUntil([](const std::string&) { return false; }, 3s, nullptr, &closed);
+             EXPECT_EQ(got, "[HC12-2.30 0");
+             EXPECT_TRUE(closed) << "hung up after the bytes";
+         }},
+        {"idle lines nobody reads",
+         {"-p", "fs", "--idle-ms", "20"},
+         "",
+         [](const Emu& emu) {
+             // Nobody reads while a second of idle lines falls due; a reader
+             // that comes then finds the newest line only.
+             EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::countLines(emu.log(), "tx idle line") >= 50; }));
+             auto cl = Client::serial(emu.link());
+             ASSERT_TRUE(cl);
+             EXPECT_LE(vxtest::countLines(cl->readFor(30ms), "\r"), 2);
+             // An answer the reader has not taken yet is kept; idle lines wait.
+             cl->request("01");
+             EXPECT_TRUE(vxtest::waitFor([&] { return emu.log().find("idle lines held back") != std::string::npos; }));
+             std::string got = cl->readText("]]");
+             auto open = got.find("[ARM9_FS-1.05 0233,");
+             ASSERT_NE(open, std::string::npos) << got;
+             EXPECT_LE(vxtest::countLines(got.substr(0, open), "\r"), 1);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::pair<std::string, std::string>> files;
+        if (!c.controlAtStart.empty()) files.emplace_back("work/faults.txt", c.controlAtStart);
+        Emu emu(c.args, files);
+        c.check(emu);
+    }
+}
+
+// An emulator whose test process ends without unwinding (an exit in a death
+// test, a crash, a kill at a time-out) ends with it.
+TEST(Anaemu, EndsWithItsTestProcess)
+{
+    vxtest::TempTree tree;
+    EXPECT_EXIT(
+        {
+            vxtest::Process emu({vxtest::program("anaemu"), "--tcp", "0", "--ready-file", "ready.txt"}, tree.work());
+            vxtest::waitFor([&] { return vxtest::fileExists(tree.path("work/ready.txt")); });
+            tree.write("emu.pid", std::to_string(emu.pid()));
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const int pid = std::atoi(vxtest::readFile(tree.path("emu.pid")).c_str());
+    ASSERT_GT(pid, 0);
+    auto gone = [pid] {
+        std::string stat = vxtest::readFile("/proc/" + std::to_string(pid) + "/stat");
+        auto name = stat.rfind(')');
+        return stat.empty() || (name != std::string::npos && stat.compare(name + 1, 3, " Z ") == 0);
+    };
+    EXPECT_TRUE(vxtest::waitFor(gone, 3s)) << "emulator " << pid << " still runs";
 }
 
 // Every option is documented in the help text.

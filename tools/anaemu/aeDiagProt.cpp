@@ -234,7 +234,7 @@ void Session::idleTick(Clock::time_point now)
     if (!idleActive()) return;
     auto every = std::chrono::milliseconds(o_.idleMs);
     if (now - lastActivity_ < every || now < nextIdle_) return;
-    out_.send(model_.recordLine() + "\r\n", "idle line");
+    out_.send(model_.recordLine() + "\r\n", "idle line", true);
     nextIdle_ = now + every;
 }
 

@@ -110,7 +110,7 @@ std::string faultsDescribe(const Faults& f)
     return s.empty() ? "none" : s;
 }
 
-bool ControlFile::poll(Faults& f)
+bool ControlFile::changed()
 {
     struct stat st {};
     if (stat(path_.c_str(), &st) != 0) return false;
@@ -120,6 +120,17 @@ bool ControlFile::poll(Faults& f)
     mtimeNs_ = mt;
     size_ = st.st_size;
     ino_ = st.st_ino;
+    return true;
+}
+
+void ControlFile::prime()
+{
+    if (changed()) logf("control file %s present at start: read at its next change", path_.c_str());
+}
+
+bool ControlFile::poll(Faults& f)
+{
+    if (!changed()) return false;
     std::ifstream in(path_);
     if (!in) return false;
     std::stringstream text;

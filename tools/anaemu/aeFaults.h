@@ -37,11 +37,17 @@ std::string faultsDescribe(const Faults& f);
 class ControlFile {
 public:
     explicit ControlFile(std::string path) : path_(std::move(path)) {}
+    // Notes the file as it is at start, without reading it: the faults of the
+    // command line stay in force until the file changes.
+    void prime();
     // Returns true when the file changed and was read into f (f is left as it
     // was when the file cannot be read or holds an error).
     bool poll(Faults& f);
 
 private:
+    // True when the file's status differs from the one noted last (and notes it).
+    bool changed();
+
     std::string path_;
     bool seen_ = false;
     long long mtimeNs_ = 0;

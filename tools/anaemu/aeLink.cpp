@@ -11,6 +11,7 @@
 #include <netinet/tcp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <linux/sockios.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -21,6 +22,11 @@
 namespace ae {
 
 namespace {
+
+// A hang-up on request waits at most this long for the reader of a virtual
+// port to take the last bytes, looking at its queue this often.
+constexpr auto kDrainLimit = std::chrono::milliseconds(2000);
+constexpr auto kDrainCheck = std::chrono::milliseconds(10);
 
 struct SpeedEntry {
     int baud;
@@ -225,7 +231,7 @@ void Link::accept()
 
 long Link::read(char* buf, std::size_t n)
 {
-    if (fd_ < 0) return 0;
+    if (fd_ < 0 || draining()) return 0;
     ssize_t r = ::read(fd_, buf, n);
     if (r > 0) return r;
     if (r < 0 && (errno == EAGAIN || errno == EINTR)) return 0;
@@ -241,7 +247,7 @@ long Link::read(char* buf, std::size_t n)
 
 long Link::write(const char* buf, std::size_t n)
 {
-    if (fd_ < 0) return -1;
+    if (fd_ < 0 || draining()) return -1;
     ssize_t w = o_.kind == LinkKind::Tcp ? ::send(fd_, buf, n, MSG_NOSIGNAL) : ::write(fd_, buf, n);
     if (w >= 0) return w;
     if (errno == EAGAIN || errno == EINTR) return 0;
@@ -255,6 +261,61 @@ void Link::closeData()
     fd_ = -1;
     if (slaveFd_ >= 0) close(slaveFd_);
     slaveFd_ = -1;
+    drainUntil_ = Clock::time_point::max();
+    drainCheckAt_ = Clock::time_point::max();
+}
+
+void Link::hangUpAfterRead(const char* why)
+{
+    if (fd_ < 0 || draining()) return;
+    if (o_.kind != LinkKind::Pty) {
+        hangUp(why);
+        return;
+    }
+    auto now = Clock::now();
+    drainUntil_ = now + kDrainLimit;
+    drainCheckAt_ = now + kDrainCheck;
+    drainQuietChecks_ = 0;
+    drainWhy_ = why;
+}
+
+long Link::unread() const
+{
+    if (fd_ < 0) return 0;
+    int n = 0;
+    int rc = -1;
+    switch (o_.kind) {
+    case LinkKind::Pty: rc = slaveFd_ >= 0 ? ioctl(slaveFd_, FIONREAD, &n) : -1; break;
+    case LinkKind::Serial: rc = ioctl(fd_, TIOCOUTQ, &n); break;
+    case LinkKind::Tcp: rc = ioctl(fd_, SIOCOUTQ, &n); break;
+    }
+    return rc == 0 ? n : 0;
+}
+
+bool Link::discardUnread()
+{
+    if (o_.kind != LinkKind::Pty || slaveFd_ < 0) return false;
+    return tcflush(slaveFd_, TCIFLUSH) == 0;
+}
+
+void Link::drainTick(Clock::time_point now)
+{
+    if (!draining() || now < drainCheckAt_) return;
+    // The master's bytes reach the reader's queue a moment after the write:
+    // an empty queue counts once it has stayed empty for two checks.
+    if (unread() == 0) {
+        ++drainQuietChecks_;
+    } else {
+        drainQuietChecks_ = 0;
+    }
+    if (drainQuietChecks_ >= 2) {
+        hangUp(drainWhy_.c_str());
+    } else if (now >= drainUntil_) {
+        logf("the reader did not take the last %ld bytes in time", unread());
+        hangUp(drainWhy_.c_str());
+    } else {
+        drainCheckAt_ = now + kDrainCheck;
+    }
 }
 
 void Link::hangUp(const char* why)
@@ -286,6 +347,7 @@ void Link::releaseExclusive()
 
 void Link::tick(Clock::time_point now)
 {
+    drainTick(now);
     if (o_.kind == LinkKind::Pty && now >= nextExclCheck_) {
         releaseExclusive();
         nextExclCheck_ = now + std::chrono::milliseconds(250);

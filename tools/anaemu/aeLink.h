@@ -7,6 +7,7 @@
 // connection gets a new generation number, so the protocol starts afresh.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -28,7 +29,9 @@ public:
     // points at this emulator's terminal).
     void stop();
 
-    int dataFd() const { return fd_; }
+    // No descriptor while a hang-up waits for the reader: nothing more is
+    // read or written on a line that is going down.
+    int dataFd() const { return draining() ? -1 : fd_; }
     int listenFd() const { return fd_ < 0 ? listenFd_ : -1; }
     void accept();
     // >0 bytes read, 0 nothing waiting, -1 the line went down.
@@ -36,9 +39,20 @@ public:
     // Bytes written (0 when the line cannot take more now), -1 the line went down.
     long write(const char* buf, std::size_t n);
     void hangUp(const char* why);
+    // A requested hang-up: a virtual port first waits (bounded) until its
+    // reader has taken the bytes already sent, because the terminal's hang-up
+    // throws away what is still unread; other lines hang up at once.
+    void hangUpAfterRead(const char* why);
+    bool draining() const { return drainUntil_ != Clock::time_point::max(); }
+    // Bytes sent that the other side has not taken yet: a virtual port's
+    // unread input, a device's or a socket's output queue; 0 when unknown.
+    long unread() const;
+    // Throws away what a virtual port's reader has not taken yet; false where
+    // that cannot be done (device, TCP).
+    bool discardUnread();
     // Reopens a line that was hung up once its pause has passed.
     void tick(Clock::time_point now);
-    Clock::time_point due() const { return reopenAt_; }
+    Clock::time_point due() const { return std::min(reopenAt_, drainCheckAt_); }
 
     int generation() const { return generation_; }
     // False while a virtual port is set to another speed than the analyzer's.
@@ -51,6 +65,7 @@ private:
     bool openSerial(std::string& err);
     bool openTcp(std::string& err);
     bool reopen();
+    void drainTick(Clock::time_point now);
     void closeData();
     void writeReady() const;
     void releaseExclusive();
@@ -66,6 +81,10 @@ private:
     int generation_ = 0;
     Clock::time_point reopenAt_ = Clock::time_point::max();
     Clock::time_point nextExclCheck_{};
+    Clock::time_point drainUntil_ = Clock::time_point::max();   // hang-up at the latest
+    Clock::time_point drainCheckAt_ = Clock::time_point::max();
+    int drainQuietChecks_ = 0;
+    std::string drainWhy_;
 };
 
 }  // namespace ae

@@ -123,7 +123,6 @@ std::string ModbusSlave::handle(const std::string& frame, const Faults& faults)
         logf("modbus: frame for slave %d, this analyzer is %d: not answered", slave, model_.slave());
         return {};
     }
-    if (faults.wrongSlave >= 0) req[0] = static_cast<std::uint8_t>(faults.wrongSlave);
     int function = req[1];
     int addr = (req[2] << 8) | req[3];
     int count = (req[4] << 8) | req[5];
@@ -144,7 +143,19 @@ std::string ModbusSlave::handle(const std::string& frame, const Faults& faults)
         logf("modbus: function %d, address %d, count %d: exception %d", function, addr, count, exception);
     else
         logf("modbus: function %d, address %d (register %d), count %d", function, addr, addr + 40001, count);
-    return collect();
+    std::string answer = collect();
+    if (faults.wrongSlave >= 0 && answer.size() >= 4) {
+        // The answer is built for the right address and readdressed here:
+        // libmodbus keeps quiet for address 0, and a test of a wrong answer
+        // wants the broadcast address too. The CRC is made to match.
+        answer[0] = static_cast<char>(faults.wrongSlave);
+        auto* p = reinterpret_cast<const std::uint8_t*>(answer.data());
+        std::uint16_t sum = crc16(p, answer.size() - 2);
+        answer[answer.size() - 2] = static_cast<char>(sum & 0xFF);
+        answer[answer.size() - 1] = static_cast<char>(sum >> 8);
+        logf("wrong-slave: answer sent from address %d", faults.wrongSlave);
+    }
+    return answer;
 }
 
 }  // namespace ae

@@ -9,15 +9,36 @@ namespace ae {
 
 namespace {
 constexpr std::size_t kMaxQueued = 64 * 1024;
+// Idle text waits behind no more than this many bytes.
+constexpr std::size_t kIdleSlack = 512;
 }  // namespace
 
-void Output::send(const std::string& bytes, const char* label)
+bool Output::idleWanted()
+{
+    std::size_t queued = 0;
+    for (const Piece& p : q_) queued += p.bytes.size();
+    long unread = link_.unread();
+    if (unread == 0) answerUnread_ = false;
+    bool held = queued > kIdleSlack;
+    if (!held && unread > 0) {
+        // Old idle text nobody has read is replaced by the current line;
+        // an answer the reader has not taken yet is kept, and waits alone.
+        held = answerUnread_ || (!link_.discardUnread() && unread > static_cast<long>(kIdleSlack));
+    }
+    if (held && !idleHeld_)
+        logf("idle lines held back: %zu bytes queued, %ld bytes not read yet", queued, unread);
+    idleHeld_ = held;
+    return !held;
+}
+
+void Output::send(const std::string& bytes, const char* label, bool idle)
 {
     if (bytes.empty()) return;
     if (faults_.silence) {
         logf("silent: %s of %zu bytes not sent", label, bytes.size());
         return;
     }
+    if (idle && !idleWanted()) return;
     std::string out;
     if (faults_.garbage > 0) {
         for (int i = 0; i < faults_.garbage; ++i)
@@ -46,7 +67,7 @@ void Output::send(const std::string& bytes, const char* label)
     }
     for (std::size_t off = 0; off < out.size(); off += piece) {
         std::size_t n = std::min(piece, out.size() - off);
-        q_.push_back({out.substr(off, n), at});
+        q_.push_back({out.substr(off, n), at, idle});
         auto pace = gap;
         if (faults_.slowBps > 0)
             pace = std::max(pace, std::chrono::microseconds(static_cast<long long>(n) * 1000000LL / faults_.slowBps));
@@ -88,9 +109,10 @@ void Output::flush(Clock::time_point now)
             return;
         }
         sent_ += w;
+        if (w > 0 && !p.idle) answerUnread_ = true;
         if (drop && sent_ >= dropAt) {
             logf("dropping the connection after %ld bytes", sent_);
-            link_.hangUp("dropped on request");
+            link_.hangUpAfterRead("dropped on request");
             reset();
             return;
         }
@@ -107,6 +129,8 @@ void Output::reset()
     q_.clear();
     sent_ = 0;
     dropBase_ = 0;
+    answerUnread_ = false;
+    idleHeld_ = false;
     lastAt_ = Clock::time_point{};
 }
 

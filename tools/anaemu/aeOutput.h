@@ -18,8 +18,10 @@ class Output {
 public:
     Output(Link& link, const Faults& faults, Model& model) : link_(link), faults_(faults), model_(model) {}
 
-    // Queues one answer (logged once as a whole, with its label).
-    void send(const std::string& bytes, const char* label);
+    // Queues one answer (logged once as a whole, with its label). Idle text
+    // is sent only while the line is read: a reader that comes late sees the
+    // line of the moment, never minutes of old ones; answers are always kept.
+    void send(const std::string& bytes, const char* label, bool idle = false);
     // Writes what is due; call when the line is writable or a piece falls due.
     void flush(Clock::time_point now);
     bool pending() const { return !q_.empty(); }
@@ -34,7 +36,10 @@ private:
     struct Piece {
         std::string bytes;
         Clock::time_point at;
+        bool idle = false;
     };
+    // False when idle text would only pile up; throws away unread idle text.
+    bool idleWanted();
     Link& link_;
     const Faults& faults_;
     Model& model_;
@@ -43,6 +48,8 @@ private:
     long sent_ = 0;
     long dropAfter_ = 0;   // the drop fault in force, and the byte count when it was set
     long dropBase_ = 0;
+    bool answerUnread_ = false;   // an answer went out since the reader's queue was last seen empty
+    bool idleHeld_ = false;       // idle text is being held back (logged once)
 };
 
 }  // namespace ae

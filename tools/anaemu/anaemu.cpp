@@ -95,12 +95,15 @@ int main(int argc, char** argv)
     }
     logf("analyzer %s: \"%s\", application %d, slave %d, faults: %s", model.personality().key,
          model.versionText().c_str(), model.app(), model.slave(), faultsDescribe(faults).c_str());
+    // The control file is noted before the line is ready, so a test that
+    // writes it once the ready file appears is always seen as a change.
+    ControlFile control(o.controlFile);
+    if (!o.controlFile.empty()) control.prime();
     if (!link.start(err)) {
         logf("%s", err.c_str());
         std::fprintf(stderr, "anaemu: %s\n", err.c_str());
         return 1;
     }
-    ControlFile control(o.controlFile);
     const auto t0 = Clock::now();
     auto nextControl = t0;
     int generation = -1;
