@@ -6,6 +6,7 @@
 // help launcher, on the thread that reads the file.
 #include "qkcfgsrv.h"
 
+#include "qkfilesrv.h"
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
@@ -22,9 +23,8 @@
 
 namespace {
 
-// Larger files are no configuration: the text buffer of twice the file size
-// must stay within an int.
-constexpr size_t kMaxFileSize = 64u * 1024u * 1024u;
+// A configuration file whole, as it stands on disk.
+bool readWhole(const char* path, std::string& out) { return qkfilereadwhole(path, out, QKCFG_MAXFILESIZE); }
 
 // A zeroed buffer of size bytes holding text (text.size() < size).
 char* newTextBuffer(const std::string& text, size_t size)
@@ -147,27 +147,6 @@ void replaceToken(qkcfgsrvInfo* r, char* tail, size_t room, char* work, const st
 
 }  // namespace
 
-bool qkcfgreadwhole(const char* path, std::string& out)
-{
-    qklogTrace("qkcfgreadwhole");
-    out.clear();
-    FILE* fp = std::fopen(path, "rb");
-    if (fp == nullptr) return false;
-    char chunk[8192];
-    size_t n;
-    bool ok = true;
-    while ((n = std::fread(chunk, 1, sizeof chunk, fp)) > 0) {
-        out.append(chunk, n);
-        if (out.size() > kMaxFileSize) {
-            ok = false;
-            break;
-        }
-    }
-    if (std::ferror(fp)) ok = false;
-    std::fclose(fp);
-    return ok;
-}
-
 // ---- registration and settings -------------------------------------------
 
 int qkcfgaddxmltype(qkcfgsrvInfo* reader, const char* name, int type)
@@ -243,7 +222,7 @@ int qkcfggetfile(qkcfgsrvInfo* reader)
     qklogTrace("qkcfggetfile");
     if (reader == nullptr) return -2;
     std::string text;
-    if (reader->path == nullptr || reader->path[0] == '\0' || !qkcfgreadwhole(reader->path, text) || text.empty()) {
+    if (reader->path == nullptr || reader->path[0] == '\0' || !readWhole(reader->path, text) || text.empty()) {
         qklogf("qkcfggetfile", "no path name");
         return -2;
     }
@@ -367,7 +346,7 @@ int qkcfggetuserdefs(qkcfgsrvInfo* reader)
     }
     if (reader->audit & QKCFG_AUD_USERDEF) qklogf("qkcfggetuserdefs", "resource file: %s", reader->defName);
     std::string defs;
-    if (!qkcfgreadwhole(reader->defName, defs)) {
+    if (!readWhole(reader->defName, defs)) {
         qklogf("qkcfggetuserdefs", "no path name");
         return -2;
     }
@@ -418,14 +397,14 @@ int qkcfgauditfle(qkcfgsrvInfo* reader, int mode)
     if (mode == 1) {
         char name[64];
         qkstrfmt(name, sizeof name, "tmpcfg%d.txt", reader->tfndx);
-        FILE* fp = std::fopen(name, "w");
-        if (fp == nullptr) {
+        qkfileHandle fp = qkfileopenhandle(name, "w");
+        if (!fp) {
             qklogErr("audit copy");
             return -1;
         }
         size_t len = std::strlen(text);
-        bool ok = std::fwrite(text, 1, len, fp) == len;
-        ok = (std::fclose(fp) == 0) && ok;
+        bool ok = std::fwrite(text, 1, len, fp.get()) == len;
+        ok = qkfileclosewritten(fp) && ok;
         return ok ? 0 : -1;
     }
     if (mode == 2) qksysdump(static_cast<int>(std::strlen(text)), text);
@@ -510,7 +489,7 @@ int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloop
         return -2;
     }
     std::string text;
-    if (!qkcfgreadwhole(fileName, text) || text.empty()) return 0;
+    if (!readWhole(fileName, text) || text.empty()) return 0;
 
     reader->incdepth++;
     tqk_cfgincchain.emplace_back(fileName);

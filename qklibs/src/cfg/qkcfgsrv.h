@@ -19,6 +19,7 @@
 // file); the functions keep no state of their own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -138,9 +139,10 @@ int qkcfgpkgclose(const qkcfgsrvInfo* reader);
 // name has on the reader), or -1.
 int qkcfgfindpkg(const qkcfgsrvInfo* reader, const char* name);
 
-// Reads a whole file as it stands on disk (at most 64 MiB, the size a
-// configuration text buffer can hold). False when it cannot be opened or read.
-bool qkcfgreadwhole(const char* path, std::string& out);
+// Largest file the reader takes (64 MiB): larger files are no configuration,
+// and the text buffer of twice the file size must stay within an int. Files
+// read into a reader's text (resource and include files) keep the same bound.
+constexpr size_t QKCFG_MAXFILESIZE = 64u * 1024u * 1024u;
 
 // ---- the client's record loop --------------------------------------------
 // A handler takes the client's own record.

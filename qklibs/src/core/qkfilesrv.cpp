@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdarg>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,30 +28,7 @@ namespace {
 qkfileappfunc gqk_fileappfunc = nullptr;
 void* gqk_fileapparg = nullptr;
 
-constexpr int kAuditRead = 1;
-constexpr int kAuditWriteFile = 2;
-constexpr int kAuditDumpRead = 4;
-constexpr int kAuditDumpWrite = 8;
-constexpr int kAuditOpen = 16;
-constexpr int kAuditClose = 32;
-
 bool audit(int bit) { return (gqk_fileaudit & bit) != 0; }
-
-struct FileCloser {
-    void operator()(FILE* f) const
-    {
-        if (f) std::fclose(f);
-    }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
-
-// Closes a file that was written and tells whether everything reached it.
-bool closeWritten(FilePtr& f)
-{
-    bool ok = std::fflush(f.get()) == 0 && !std::ferror(f.get());
-    ok = (std::fclose(f.release()) == 0) && ok;
-    return ok;
-}
 
 // qklogErr with a formatted reason.
 void logErrf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -79,6 +57,56 @@ int clampInt(long long value) { return value > INT_MAX ? INT_MAX : static_cast<i
 
 }  // namespace
 
+// ---- handles and whole files in memory ---------------------------------------
+
+qkfileHandle qkfileopenhandle(const char* path, const char* mode)
+{
+    if (path == nullptr || mode == nullptr) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return qkfileHandle(std::fopen(path, mode));
+}
+
+bool qkfileclosewritten(qkfileHandle& handle)
+{
+    if (!handle) return false;
+    bool ok = std::fflush(handle.get()) == 0 && !std::ferror(handle.get());
+    ok = (std::fclose(handle.release()) == 0) && ok;
+    return ok;
+}
+
+bool qkfileisregular(const char* name)
+{
+    qklogTrace("qkfileisregular");
+    if (name == nullptr || name[0] == '\0') return false;
+    std::error_code ec;
+    return std::filesystem::is_regular_file(name, ec);
+}
+
+bool qkfilereadrest(FILE* handle, std::string& out, size_t maximum)
+{
+    qklogTrace("qkfilereadrest");
+    out.clear();
+    if (handle == nullptr) return false;
+    char chunk[8192];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, handle)) > 0) {
+        out.append(chunk, n);
+        if (out.size() > maximum) return false;
+    }
+    return !std::ferror(handle);
+}
+
+bool qkfilereadwhole(const char* path, std::string& out, size_t maximum, qkfileKind kind)
+{
+    qklogTrace("qkfilereadwhole");
+    out.clear();
+    if (kind == QKFILE_REGULARONLY && !qkfileisregular(path)) return false;
+    qkfileHandle f = qkfileopenhandle(path, "rb");
+    return f && qkfilereadrest(f.get(), out, maximum);
+}
+
 // ---- whole files -------------------------------------------------------------
 
 int qkFileSize(const char* path, int mode)
@@ -88,7 +116,7 @@ int qkFileSize(const char* path, int mode)
     // per line for the carriage return the line end carries in DOS files.
     const char* how = mode == 1 ? "rb" : mode == 2 ? "r" : nullptr;
     if (path == nullptr || how == nullptr) return -2;
-    FilePtr f(std::fopen(path, how));
+    qkfileHandle f(qkfileopenhandle(path, how));
     if (!f) {
         logOpenFailure("qkFileSize", path, how);
         return -2;
@@ -115,7 +143,7 @@ int qkFileSize(const char* path, int mode)
         qklogErr("call to fread");
         return -2;
     }
-    if (audit(kAuditRead)) qklogf("qkFileSize", "size is: %d bytes", clampInt(size));
+    if (audit(QKFILE_AUD_READ)) qklogf("qkFileSize", "size is: %d bytes", clampInt(size));
     return clampInt(size);
 }
 
@@ -123,7 +151,7 @@ int qkFileRecCnt(const char* path)
 {
     qklogTrace("qkFileRecCnt");
     if (path == nullptr) return -1;
-    FilePtr f(std::fopen(path, "rb"));
+    qkfileHandle f(qkfileopenhandle(path, "rb"));
     if (!f) {
         logOpenFailure("qkFileRecCnt", path, "rb");
         return -1;
@@ -147,7 +175,7 @@ int qkfilerd(const char* path, char* buffer, int maximum, int mode)
     if (path == nullptr || buffer == nullptr || maximum <= 0) return -2;
     int used = 0;
     if (mode == 3) {
-        FilePtr f(std::fopen(path, "rb"));
+        qkfileHandle f(qkfileopenhandle(path, "rb"));
         if (!f) {
             logErrf("qkrdfile could not open binary file: %s", path);
             return -1;
@@ -158,7 +186,7 @@ int qkfilerd(const char* path, char* buffer, int maximum, int mode)
             return -1;
         }
     } else {
-        FilePtr f(std::fopen(path, "r"));
+        qkfileHandle f(qkfileopenhandle(path, "r"));
         if (!f) {
             logErrf("qkrdfile could not open file: %s", path);
             return -1;
@@ -177,8 +205,8 @@ int qkfilerd(const char* path, char* buffer, int maximum, int mode)
             return -1;
         }
     }
-    if (audit(kAuditRead)) qklogf("qkfilerd", "read: %d bytes for file: %s", used, path);
-    if (audit(kAuditDumpRead)) qksysdump(used, buffer);
+    if (audit(QKFILE_AUD_READ)) qklogf("qkfilerd", "read: %d bytes for file: %s", used, path);
+    if (audit(QKFILE_AUD_DUMPREAD)) qksysdump(used, buffer);
     return used;
 }
 
@@ -190,33 +218,33 @@ int qkfilewr(const char* path, const char* text, int mode)
     size_t length = std::strlen(text);
     int status = 0;
     if (mode == 2) {
-        FilePtr f(std::fopen(path, "wb+"));
+        qkfileHandle f(qkfileopenhandle(path, "wb+"));
         if (!f) {
             logErrf("qkrdfile could not open binary file: %s", path);
             return -1;
         }
         size_t n = std::fwrite(text, 1, length, f.get());
-        if (!closeWritten(f) || n != length) {
+        if (!qkfileclosewritten(f) || n != length) {
             qklogErr("call to fwrite");
             return -1;
         }
         status = static_cast<int>(n);
     } else {
         const char* how = mode == 6 ? "w" : "a";
-        FilePtr f(std::fopen(path, how));
+        qkfileHandle f(qkfileopenhandle(path, how));
         if (!f) {
             logErrf("qkwrfile could not open file: %s, mode: %s", path, how);
             return -1;
         }
         std::fseek(f.get(), 0, SEEK_END);
         bool ok = std::fputs(text, f.get()) >= 0;
-        if (!closeWritten(f) || !ok) {
+        if (!qkfileclosewritten(f) || !ok) {
             qklogErr("call to fwrite");
             return -1;
         }
     }
-    if (audit(kAuditWriteFile)) qklogf("qkfilewr", "wrote: %d bytes for file: %s", static_cast<int>(length), path);
-    if (audit(kAuditDumpWrite)) qksysdump(static_cast<int>(length), text);
+    if (audit(QKFILE_AUD_WRITE)) qklogf("qkfilewr", "wrote: %d bytes for file: %s", static_cast<int>(length), path);
+    if (audit(QKFILE_AUD_DUMPWRITE)) qksysdump(static_cast<int>(length), text);
     return status;
 }
 
@@ -224,12 +252,12 @@ int qkfilecp(const char* source, const char* destination)
 {
     qklogTrace("qkfilecp");
     if (source == nullptr || destination == nullptr) return -2;
-    FilePtr in(std::fopen(source, "r"));
+    qkfileHandle in(qkfileopenhandle(source, "r"));
     if (!in) {
         logErrf("Could not open source file: %s", source);
         return -1;
     }
-    FilePtr out(std::fopen(destination, "w"));
+    qkfileHandle out(qkfileopenhandle(destination, "w"));
     if (!out) {
         logErrf("Could not open destination file: %s", destination);
         return -1;
@@ -241,7 +269,7 @@ int qkfilecp(const char* source, const char* destination)
     while (ok && (n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0)
         ok = std::fwrite(chunk, 1, n, out.get()) == n;
     ok = !std::ferror(in.get()) && ok;
-    if (!closeWritten(out) || !ok) {
+    if (!qkfileclosewritten(out) || !ok) {
         qklogErr("file copy");
         return -1;
     }
@@ -285,7 +313,7 @@ FILE* qkfileopen(const char* path, const char* mode)
 {
     qklogTrace("qkfileopen");
     if (path == nullptr || mode == nullptr) return nullptr;
-    if (audit(kAuditOpen)) qklogf("qkfileopen", "open file: %s, mode: %s", path, mode);
+    if (audit(QKFILE_AUD_OPEN)) qklogf("qkfileopen", "open file: %s, mode: %s", path, mode);
     FILE* f = std::fopen(path, mode);
     if (f == nullptr) logOpenFailure("qkfileopen", path, mode);
     return f;
@@ -295,7 +323,7 @@ int qkfileclose(FILE* handle)
 {
     qklogTrace("qkfileclose");
     if (handle == nullptr) return 0;
-    if (audit(kAuditClose)) qklogf("qkfileclose", "close file: %d", fileno(handle));
+    if (audit(QKFILE_AUD_CLOSE)) qklogf("qkfileclose", "close file: %d", fileno(handle));
     std::fclose(handle);
     return 0;
 }
@@ -329,8 +357,8 @@ int qkfilewrrec(FILE* handle, int length, const char* text)
         qklogErr("call to fwrite");
         return -1;
     }
-    if (audit(kAuditRead)) qklogf("qkfilewrrec", "wrote: %d bytes", length);
-    if (audit(kAuditDumpWrite)) qksysdump(length, text);
+    if (audit(QKFILE_AUD_READ)) qklogf("qkfilewrrec", "wrote: %d bytes", length);
+    if (audit(QKFILE_AUD_DUMPWRITE)) qksysdump(length, text);
     return static_cast<int>(n);
 }
 
@@ -343,7 +371,7 @@ long qkfilesetbinrec(FILE* handle, int recordSize, int recordNumber)
         qklogErr("call to fseek");
         return -1;
     }
-    if (audit(kAuditRead)) qklogf("qkfilesetbinrec", "set offset to: %ld bytes", offset);
+    if (audit(QKFILE_AUD_READ)) qklogf("qkfilesetbinrec", "set offset to: %ld bytes", offset);
     return offset;
 }
 
@@ -352,8 +380,8 @@ int qkfilerdbinrec(FILE* handle, int length, void* buffer)
     qklogTrace("qkfilerdbinrec");
     if (handle == nullptr || buffer == nullptr || length <= 0) return 0;
     int n = static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(length), handle));
-    if (audit(kAuditRead)) qklogf("qkfilerdbinrec", "read: %d bytes", n);
-    if (audit(kAuditDumpRead)) qksysdump(n, buffer);
+    if (audit(QKFILE_AUD_READ)) qklogf("qkfilerdbinrec", "read: %d bytes", n);
+    if (audit(QKFILE_AUD_DUMPREAD)) qksysdump(n, buffer);
     return n;
 }
 
@@ -366,8 +394,8 @@ int qkfilewrbinrec(FILE* handle, int length, const void* buffer)
         qklogErr("call to fwrite");
         return n;
     }
-    if (audit(kAuditRead)) qklogf("qkfilewrbinrec", "wrote: %d bytes", length);
-    if (audit(kAuditDumpWrite)) qksysdump(length, buffer);
+    if (audit(QKFILE_AUD_READ)) qklogf("qkfilewrbinrec", "wrote: %d bytes", length);
+    if (audit(QKFILE_AUD_DUMPWRITE)) qksysdump(length, buffer);
     return n;
 }
 
@@ -501,7 +529,7 @@ int qkfiledirlist(int maximum, const char* directory, const char* pattern, qkfil
         return -1;
     }
     NamePattern match(pattern);
-    if (audit(kAuditRead)) {
+    if (audit(QKFILE_AUD_READ)) {
         qklogf("qkfiledirlist", "dname: %s, fsreach: %s, fname: %s", directory, match.text.c_str(),
                pattern ? pattern : "");
         qklogf("qkfiledirlist", "slen: %d, fflag: %d", static_cast<int>(match.text.size()), match.wildcard ? 1 : 0);
@@ -509,7 +537,7 @@ int qkfiledirlist(int maximum, const char* directory, const char* pattern, qkfil
     int count = 0;
     for (const auto& e : found) {
         if (count >= maximum || entries == nullptr) break;
-        if (audit(kAuditRead)) qklogf("qkfiledirlist", "file: %s", e.name.c_str());
+        if (audit(QKFILE_AUD_READ)) qklogf("qkfiledirlist", "file: %s", e.name.c_str());
         // A name that does not fit the entry could not address the file.
         if (e.name.size() >= sizeof entries[0].name) continue;
         if (!match.matches(e.name)) continue;

@@ -1,14 +1,29 @@
 // qkfilesrv: whole-file and record-wise file operations, directories and the
 // recursive file search, with uniform logging of every failure. Portable: the
-// directory and status calls go through posix/qksysfile.
+// directory and status calls go through posix/qksysfile. Also the one file
+// handle guard and the one whole-file reader of the library (configuration,
+// resource, palette, bitmap and data files go through them).
 // The whole-file operations keep their handles and line buffer per call, so
 // they are safe from any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
 
 #include "qksysfile.h"   // the file status record
+
+// Audit bits of the file services (qkFileSetAudit).
+enum : int {
+    QKFILE_AUD_READ = 1,         // bytes read, sizes, offsets and directory walks
+    QKFILE_AUD_WRITE = 2,        // bytes written by qkfilewr
+    QKFILE_AUD_DUMPREAD = 4,     // hex dump of what was read
+    QKFILE_AUD_DUMPWRITE = 8,    // hex dump of what was written
+    QKFILE_AUD_OPEN = 16,        // every qkfileopen
+    QKFILE_AUD_CLOSE = 32,       // every qkfileclose
+};
 
 extern int gqk_fileaudit;
 extern int gqk_filefindstatus;
@@ -19,6 +34,40 @@ struct qkfiledirlistinfo {
 };
 
 typedef int (*qkfileappfunc)(void* argument);
+
+// A file handle the library owns internally: closed when it goes out of scope.
+// The system's explicit qkfileopen/qkfileclose stay for the callers that keep
+// a file open across calls.
+struct qkfileCloser {
+    void operator()(FILE* handle) const noexcept
+    {
+        if (handle) std::fclose(handle);
+    }
+};
+using qkfileHandle = std::unique_ptr<FILE, qkfileCloser>;
+
+// Opens path with the fopen mode; an empty handle (errno set) when it cannot be
+// opened or path is null. Logs nothing: each caller logs its own line.
+qkfileHandle qkfileopenhandle(const char* path, const char* mode);
+// Closes a file that was written and tells whether everything reached it.
+bool qkfileclosewritten(qkfileHandle& handle);
+
+// Whole files into memory, up to the caller's bound (each reader knows how
+// much text it can hold).
+enum qkfileKind : int {
+    QKFILE_ANYKIND = 0,
+    // Only a regular file counts: a FIFO or a device would block or never end.
+    QKFILE_REGULARONLY = 1,
+};
+// True when name is a regular file (a link to one counts).
+bool qkfileisregular(const char* name);
+// Reads the rest of an open file into out (cleared first). False on a read
+// error or when it holds more than maximum bytes.
+bool qkfilereadrest(FILE* handle, std::string& out, size_t maximum);
+// Reads a whole file as it stands on disk into out (cleared first). False when
+// it cannot be opened or read, holds more than maximum bytes, or is no regular
+// file while kind asks for one.
+bool qkfilereadwhole(const char* path, std::string& out, size_t maximum, qkfileKind kind = QKFILE_ANYKIND);
 
 // Whole files.
 int qkFileSize(const char* path, int mode);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "qkfilesrv.h"
 #include "qklogsrv.h"
 
 namespace {
@@ -91,13 +92,13 @@ int qkbmpwrite(const char* path, const qkbmpImageInfo* image)
     if (path == nullptr || path[0] == '\0') return -2;
     std::vector<unsigned char> bytes;
     if (qkbmpencode(image, &bytes) != 0) return -2;
-    FILE* fp = std::fopen(path, "wb");
-    if (fp == nullptr) {
+    qkfileHandle fp = qkfileopenhandle(path, "wb");
+    if (!fp) {
         qklogf("qkbmpwrite", "Unable to open: %s", path);
         return -1;
     }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
-    const bool closed = std::fclose(fp) == 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), fp.get()) == bytes.size();
+    const bool closed = qkfileclosewritten(fp);
     if (!written || !closed) {
         qklogf("qkbmpwrite", "write error: %s", path);
         std::remove(path);

@@ -3,6 +3,7 @@
 // Runs on the caller's thread; keeps no state of its own.
 #include "qkdatasrv.h"
 
+#include "qkfilesrv.h"
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
@@ -43,18 +44,13 @@ int qkdatagetfile(qkdatasrvInfo* record)
 {
     qklogTrace("qkdatagetfile");
     if (record == nullptr || record->path[0] == '\0') return -2;
-    FILE* fp = std::fopen(record->path, "rb");
-    if (fp == nullptr) {
+    qkfileHandle fp = qkfileopenhandle(record->path, "rb");
+    if (!fp) {
         qklogf("qkdatagetfile", "could not open file: %s", record->path);
         return -2;
     }
     std::string text;
-    char chunk[8192];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, fp)) > 0 && text.size() <= kMaxDataFile) text.append(chunk, n);
-    bool ok = !std::ferror(fp) && text.size() <= kMaxDataFile;
-    std::fclose(fp);
-    if (!ok) {
+    if (!qkfilereadrest(fp.get(), text, kMaxDataFile)) {
         qklogf("qkdatagetfile", "could not read file: %s", record->path);
         return -2;
     }

@@ -3,7 +3,8 @@
 #include "qksysportuart.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
@@ -14,6 +15,18 @@
 
 namespace {
 
+// A descriptor this module opened, closed however the probe returns.
+struct Descriptor {
+    int fd;
+    explicit Descriptor(int d) : fd(d) {}
+    ~Descriptor()
+    {
+        if (fd >= 0) close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+};
+
 // The port type the driver reports through sysfs, for nodes this process may
 // not open (held by another program, or no permission); -1 when unknown.
 int qksysportuartsysfstype(const char* path)
@@ -23,12 +36,17 @@ int qksysportuartsysfstype(const char* path)
         if (*p == '/') base = p + 1;
     char attr[96];
     if (qkstrfmt(attr, sizeof attr, "/sys/class/tty/%s/type", base) >= static_cast<int>(sizeof attr)) return -1;
-    std::FILE* f = std::fopen(attr, "re");
-    if (f == nullptr) return -1;
-    int type = -1;
-    if (std::fscanf(f, "%d", &type) != 1) type = -1;
-    std::fclose(f);
-    return type;
+    Descriptor f(open(attr, O_RDONLY | O_CLOEXEC));
+    if (f.fd < 0) return -1;
+    // The attribute is one decimal number and a line feed.
+    char text[32];
+    ssize_t n = read(f.fd, text, sizeof text - 1);
+    if (n <= 0) return -1;
+    text[n] = '\0';
+    char* end = nullptr;
+    long type = std::strtol(text, &end, 10);
+    if (end == text || type < INT_MIN || type > INT_MAX) return -1;
+    return static_cast<int>(type);
 }
 
 }  // namespace
@@ -36,8 +54,8 @@ int qksysportuartsysfstype(const char* path)
 int qksysportuartpresent(const char* path)
 {
     qklogTrace("qksysportuartpresent");
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
+    Descriptor port(open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (port.fd < 0) {
         // A node without a UART refuses to open (EIO); a busy or protected one
         // is judged by what the driver tells sysfs.
         if (errno == EIO || errno == ENOENT || errno == ENXIO || errno == ENODEV) return 0;
@@ -45,9 +63,7 @@ int qksysportuartpresent(const char* path)
         return type > PORT_UNKNOWN ? 1 : 0;
     }
     serial_struct info{};
-    int present = ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN ? 1 : 0;
-    close(fd);
-    return present;
+    return ioctl(port.fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN ? 1 : 0;
 }
 
 int qksysportuarterrors(int fd, long long* count)

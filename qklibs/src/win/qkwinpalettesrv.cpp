@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "qkfilesrv.h"
 #include "qklogsrv.h"
@@ -122,11 +121,6 @@ const BuiltinColour kBuiltin[] = {
 static_assert(sizeof kBuiltin / sizeof kBuiltin[0] == QKWIN_PALETTEBUILTIN,
               "the built-in list holds 324 colours");
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
-
 // One line of the colour list: a NAME value names the colour being built, an
 // RGB value completes it and moves on to the next record. Returns the index of
 // the record being built after the line.
@@ -208,7 +202,7 @@ int qkwinpalettecreatefrom(qkwinInfo* window, const char* path)
     qkwinpalettefreemem(window);
 
     // A missing colour list is no fault: the built-in list stands in, silently.
-    FilePtr f(path ? std::fopen(path, "rb") : nullptr);
+    qkfileHandle f = qkfileopenhandle(path, "rb");
     int records = f ? qkFileRecCnt(path) : 0;
     int capacity = qkwinpalettecapacity(records);
     size_t bytes = sizeof(qkwinpalettedef) * static_cast<size_t>(capacity);

@@ -3,10 +3,10 @@
 #include "qkwinresfilesrv.h"
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "qkcfgsrv.h"
+#include "qkfilesrv.h"
 #include "qkstrsrv.h"
 #include "qkwincfgsrv.h"
 
@@ -15,7 +15,7 @@ namespace {
 // Reads a regular file whole; false when it cannot be read.
 bool readFile(const char* name, std::string& out)
 {
-    if (!qkwinisregularfile(name) || !qkcfgreadwhole(name, out)) return false;
+    if (!qkfilereadwhole(name, out, QKCFG_MAXFILESIZE, QKFILE_REGULARONLY)) return false;
     // A zero byte ends the text, as it does for the definition file itself.
     size_t zero = out.find('\0');
     if (zero != std::string::npos) out.resize(zero);
@@ -59,9 +59,7 @@ void replaceTail(qkcfgsrvInfo* r, const std::string& name, const std::string& va
 bool qkwinisregularfile(const char* name)
 {
     qklogTrace("qkwinisregularfile");
-    if (name == nullptr || name[0] == '\0') return false;
-    std::error_code ec;
-    return std::filesystem::is_regular_file(name, ec);
+    return qkfileisregular(name);
 }
 
 int qkwinresflegetfile(qkwinInfo* window)
