@@ -17,9 +17,6 @@
 
 namespace {
 
-// The "Yes" answer to the unsupported-version question: the user ends the program.
-constexpr int kAnswerYes = 123;
-
 // Poll rates used when the spectra profile gives none: seconds between
 // automatic scans, tenths of a second after the start-of-scan request.
 constexpr int kDefaultAutoPollRate = 15;
@@ -93,7 +90,7 @@ int refuseVersion(vxInfo* app)
 
     char question[256];
     qkstrfmt(question, sizeof question, "Version: %s, not supported\n exit Vantorix\n Select \"Yes\" to exit", idText);
-    if (vxMsgQuestion(question) == kAnswerYes) vxExit();
+    if (vxMsgQuestion(question) == QKWIN_MSG_YES) vxExit();
 
     qkstrfmt(app->anaFind.msgBuf, sizeof app->anaFind.msgBuf, " Analyzer ID: %s  **NOT SUPPORTED**", idText);
     vxVersionShowStatus(app, app->anaFind.msgBuf);

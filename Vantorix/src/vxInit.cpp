@@ -78,7 +78,7 @@ int vxClose(qkwinInfo* win)
     if (qkthrdInfo* thrd = app->connanathrds.thrdPtr.load()) status = qkthrdstop(thrd, app->connanathrds.thrdid);
 
     qkstrset(g_tmpbuf, kCloseQuestion);
-    if (vxMsgQuestion(g_tmpbuf) == 123) return vxRunDiagSaveDataFile(app);
+    if (vxMsgQuestion(g_tmpbuf) == QKWIN_MSG_YES) return vxRunDiagSaveDataFile(app);
     return status;
 }
 
@@ -104,7 +104,7 @@ int vxMsgInfo(const char* text)
     qklogTrace("vxMsgInfo");
     qklogf("vxMsgInfo", "%s", text ? text : "");
     if (vxPtr != nullptr && vxPtr->winPtr != nullptr) return qkwinmsginfo(vxPtr->winPtr, text ? text : "");
-    return 121;
+    return QKWIN_MSG_OK;
 }
 
 int vxMsgQuestion(const char* text)
@@ -112,7 +112,7 @@ int vxMsgQuestion(const char* text)
     qklogTrace("vxMsgQuestion");
     qklogf("vxMsgQuestion", "%s", text ? text : "");
     if (vxPtr != nullptr && vxPtr->winPtr != nullptr) return qkwinmsgquestion(vxPtr->winPtr, text ? text : "");
-    return 124;   // without a window nobody can answer: nothing is saved
+    return QKWIN_MSG_NO;   // without a window nobody can answer: nothing is saved
 }
 
 // ---- the main window's resources --------------------------------------------------

@@ -267,7 +267,7 @@ int qksyswinchildexitconf(qkwinInfo* window)
 {
     qklogTrace("qksyswinchildexitconf");
     if (window == nullptr) return -2;
-    if (qkwinmsgquestion(window, "are you sure") != 123) return 0;
+    if (qkwinmsgquestion(window, "are you sure") != QKWIN_MSG_YES) return 0;
     return qksyswinchildexit(window);
 }
 

@@ -285,6 +285,6 @@ int qksyswindlgexitconf(qkwinInfo* window)
 {
     qklogTrace("qksyswindlgexitconf");
     if (window == nullptr) return -2;
-    if (qkwinmsgquestion(window, "are you sure") != 123) return 0;
+    if (qkwinmsgquestion(window, "are you sure") != QKWIN_MSG_YES) return 0;
     return qksyswindlgexit(window);
 }

@@ -42,10 +42,10 @@ struct BoxSpec {
 QMessageBox::StandardButton buttonOf(int answer)
 {
     switch (answer) {
-    case 121: return QMessageBox::Ok;
-    case 122: return QMessageBox::Cancel;
-    case 123: return QMessageBox::Yes;
-    case 124: return QMessageBox::No;
+    case QKWIN_MSG_OK: return QMessageBox::Ok;
+    case QKWIN_MSG_CANCEL: return QMessageBox::Cancel;
+    case QKWIN_MSG_YES: return QMessageBox::Yes;
+    case QKWIN_MSG_NO: return QMessageBox::No;
     default: return QMessageBox::NoButton;
     }
 }
@@ -53,10 +53,10 @@ QMessageBox::StandardButton buttonOf(int answer)
 int answerOf(QMessageBox::StandardButton b)
 {
     switch (b) {
-    case QMessageBox::Ok: return 121;
-    case QMessageBox::Cancel: return 122;
-    case QMessageBox::Yes: return 123;
-    case QMessageBox::No: return 124;
+    case QMessageBox::Ok: return QKWIN_MSG_OK;
+    case QMessageBox::Cancel: return QKWIN_MSG_CANCEL;
+    case QMessageBox::Yes: return QKWIN_MSG_YES;
+    case QMessageBox::No: return QKWIN_MSG_NO;
     default: return -2;
     }
 }
@@ -72,11 +72,11 @@ void openBox(const BoxSpec& spec, const std::shared_ptr<qksyswinModalState>& st)
     box->setWindowTitle(QString::fromLocal8Bit(spec.caption.c_str()));
     box->setText(QString::fromLocal8Bit(spec.text.c_str()));
     switch (spec.msgType) {
-    case 101: box->setIcon(QMessageBox::Question); break;
-    case 102: box->setIcon(QMessageBox::Warning); break;
-    case 103: box->setIcon(QMessageBox::Information); break;
-    case 104:
-    case 105: box->setIcon(QMessageBox::Critical); break;
+    case QKWIN_MSG_QUESTION: box->setIcon(QMessageBox::Question); break;
+    case QKWIN_MSG_WARN: box->setIcon(QMessageBox::Warning); break;
+    case QKWIN_MSG_INFO: box->setIcon(QMessageBox::Information); break;
+    case QKWIN_MSG_STOP:
+    case QKWIN_MSG_ERROR: box->setIcon(QMessageBox::Critical); break;
     default: box->setIcon(QMessageBox::NoIcon); break;
     }
     switch (spec.rsltType) {
@@ -149,11 +149,11 @@ BoxSpec specOf(qkwinInfo* window, int msgType, int rsltType, const char* text)
 int rsltTypeOf(int msgType)
 {
     switch (msgType) {
-    case 103: return QKWIN_MSGRSLT_OK;
-    case 101:
-    case 102:
-    case 104:
-    case 105: return QKWIN_MSGRSLT_YESNO;
+    case QKWIN_MSG_INFO: return QKWIN_MSGRSLT_OK;
+    case QKWIN_MSG_QUESTION:
+    case QKWIN_MSG_WARN:
+    case QKWIN_MSG_STOP:
+    case QKWIN_MSG_ERROR: return QKWIN_MSGRSLT_YESNO;
     default: return QKWIN_MSGRSLT_YESNOCANCEL;
     }
 }
@@ -188,31 +188,31 @@ int qksyswinmsgboxhook(qkwinInfo* window, int msgType, const char* text)
 int qkwinmsginfo(qkwinInfo* window, const char* text)
 {
     qklogTrace("qkwinmsginfo");
-    return show(window, 103, text);
+    return show(window, QKWIN_MSG_INFO, text);
 }
 
 int qkwinmsgwarn(qkwinInfo* window, const char* text)
 {
     qklogTrace("qkwinmsgwarn");
-    return show(window, 102, text);
+    return show(window, QKWIN_MSG_WARN, text);
 }
 
 int qkwinmsgquestion(qkwinInfo* window, const char* text)
 {
     qklogTrace("qkwinmsgquestion");
-    return show(window, 101, text);
+    return show(window, QKWIN_MSG_QUESTION, text);
 }
 
 int qkwinmsgstop(qkwinInfo* window, const char* text)
 {
     qklogTrace("qkwinmsgstop");
-    return show(window, 104, text);
+    return show(window, QKWIN_MSG_STOP, text);
 }
 
 int qkwinmsgerror(qkwinInfo* window, const char* text)
 {
     qklogTrace("qkwinmsgerror");
-    return show(window, 105, text);
+    return show(window, QKWIN_MSG_ERROR, text);
 }
 
 int qkwinmsgsetcaption(qkwinInfo* window, const char* text)
@@ -261,7 +261,7 @@ int qkwinmsgrunthred(qkwinInfo* window, const char* text)
     qklogTrace("qkwinmsgrunthred");
     if (window == nullptr) return -2;
     qkwinmsgstopthred(window);   // one notice at a time
-    BoxSpec spec = specOf(window, 103, QKWIN_MSGRSLT_OK, text);
+    BoxSpec spec = specOf(window, QKWIN_MSG_INFO, QKWIN_MSGRSLT_OK, text);
     spec.shownState = &window->mbox.state;
     window->mbox.state.store(0);
     auto* notice = new Notice;
@@ -324,7 +324,7 @@ int qksyswinMsgErr(qkwinInfo* window, const char* text)
     char line[QKWIN_TEXTSIZE * 2];
     qkstrfmt(line, sizeof line, "%s\n  error code: %d", text ? text : "", code);
     qklogf("qksyswinMsgErr", "%s", line);
-    BoxSpec spec = specOf(window, 105, rsltTypeOf(105), line);
+    BoxSpec spec = specOf(window, QKWIN_MSG_ERROR, rsltTypeOf(QKWIN_MSG_ERROR), line);
     spec.caption = "QKWIN message";
     return qksyswinRunModal([spec](std::shared_ptr<qksyswinModalState> st) { openBox(spec, st); });
 }

@@ -732,16 +732,16 @@ int qksyswinAutoAnswer(int rsltType)
         QString platform = QGuiApplication::platformName();
         if (platform != "offscreen" && platform != "minimal") return -1;
     }
-    bool hasOk = rsltType == 111 || rsltType == 112;
-    bool hasCancel = rsltType != 111 && rsltType != 110;
-    bool hasYesNo = rsltType != 111 && rsltType != 112;
-    if (v == "ok" && hasOk) return 121;
-    if (v == "cancel" && hasCancel) return 122;
-    if (v == "yes" && hasYesNo) return 123;
-    if (v == "no" && hasYesNo) return 124;
+    bool hasOk = rsltType == QKWIN_MSGRSLT_OK || rsltType == QKWIN_MSGRSLT_OKCANCEL;
+    bool hasCancel = rsltType != QKWIN_MSGRSLT_OK && rsltType != QKWIN_MSGRSLT_YESNO;
+    bool hasYesNo = rsltType != QKWIN_MSGRSLT_OK && rsltType != QKWIN_MSGRSLT_OKCANCEL;
+    if (v == "ok" && hasOk) return QKWIN_MSG_OK;
+    if (v == "cancel" && hasCancel) return QKWIN_MSG_CANCEL;
+    if (v == "yes" && hasYesNo) return QKWIN_MSG_YES;
+    if (v == "no" && hasYesNo) return QKWIN_MSG_NO;
     // The default answer changes nothing: OK alone, else Cancel, else No.
-    if (rsltType == 111) return 121;
-    return hasCancel ? 122 : 124;
+    if (rsltType == QKWIN_MSGRSLT_OK) return QKWIN_MSG_OK;
+    return hasCancel ? QKWIN_MSG_CANCEL : QKWIN_MSG_NO;
 }
 
 // ---- records -----------------------------------------------------------------------------
@@ -1301,7 +1301,7 @@ int qksyswinexitconf(qkwinInfo* window)
 {
     qklogTrace("qksyswinexitconf");
     if (window == nullptr) return -2;
-    if (qkwinmsgquestion(window, "are you sure") != 123) return 0;
+    if (qkwinmsgquestion(window, "are you sure") != QKWIN_MSG_YES) return 0;
     return qksyswinexit(window);
 }
 

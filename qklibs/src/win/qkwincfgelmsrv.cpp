@@ -381,8 +381,11 @@ int qkwincfgkwborder(const char* text)
 
 int qkwincfgkwmsgtype(const char* text)
 {
-    static const KeyValue table[] = {{"QUESTION", 101}, {"WARN", 102}, {"STOP", 104}, {"ERROR", 105}};
-    return keyword(table, text, 103);
+    static const KeyValue table[] = {{"QUESTION", QKWIN_MSG_QUESTION},
+                                     {"WARN", QKWIN_MSG_WARN},
+                                     {"STOP", QKWIN_MSG_STOP},
+                                     {"ERROR", QKWIN_MSG_ERROR}};
+    return keyword(table, text, QKWIN_MSG_INFO);
 }
 
 int qkwincfgkwcharset(const char* text)

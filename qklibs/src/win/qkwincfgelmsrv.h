@@ -21,7 +21,7 @@ extern const int gqk_wincfgelmdefcnt;
 // Keyword values (unknown keywords give the defaults listed here).
 int qkwincfgkwbtnstyle(const char* text);      // PUSHBUTTON 1 .. AUTORADIOBUTTON 7, else 0
 int qkwincfgkwborder(const char* text);        // FLAT 6, RAISED 7, SUNKEN 8, else 0
-int qkwincfgkwmsgtype(const char* text);       // QUESTION 101, WARN 102, STOP 104, ERROR 105, else 103
+int qkwincfgkwmsgtype(const char* text);       // QKWIN_MSG_QUESTION, _WARN, _STOP, _ERROR, else _INFO
 int qkwincfgkwcharset(const char* text);       // ANSI 1, OEM 2, UNICODE 3, RUSSIAN 4, else 1
 int qkwincfgkwweight(const char* text);        // BOLD 1, MEDIUM 2, LIGHT 3, THIN 4, else 5
 int qkwincfgkwfamily(const char* text);        // ROMAN 1, MODERN 3, else 2

@@ -12,25 +12,12 @@
 
 #include "qkwinsrv.h"
 
-// Message types (the icon of the box).
-enum : int {
-    QKWIN_MSG_QUESTION = 101,
-    QKWIN_MSG_WARN = 102,
-    QKWIN_MSG_INFO = 103,
-    QKWIN_MSG_STOP = 104,
-    QKWIN_MSG_ERROR = 105,
-};
-
-// Answers.
-enum : int {
-    QKWIN_MSG_OK = 121,
-    QKWIN_MSG_CANCEL = 122,
-    QKWIN_MSG_YES = 123,
-    QKWIN_MSG_NO = 124,
-};
+// The message types (QKWIN_MSG_QUESTION .. QKWIN_MSG_ERROR) and the answers
+// (QKWIN_MSG_OK .. QKWIN_MSG_NO) are named in qkwinsrv.h, which every window
+// module includes.
 
 // Shows text in a modal box of the message type over window (which may be
-// null) and returns the answer (121-124), or -2.
+// null) and returns the answer (QKWIN_MSG_OK .. QKWIN_MSG_NO), or -2.
 typedef int (*qkwinmsgboxhook)(qkwinInfo* window, int msgType, const char* text);
 
 // Installs the platform's message box; null restores the logging default.

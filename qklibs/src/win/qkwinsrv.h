@@ -24,6 +24,23 @@ enum : int {
     QKWINCFG_AUD_FILE = 8,      // file-level events
 };
 
+// Message-box types (the icon of the box).
+enum : int {
+    QKWIN_MSG_QUESTION = 101,
+    QKWIN_MSG_WARN = 102,
+    QKWIN_MSG_INFO = 103,
+    QKWIN_MSG_STOP = 104,
+    QKWIN_MSG_ERROR = 105,
+};
+
+// Message-box answers.
+enum : int {
+    QKWIN_MSG_OK = 121,
+    QKWIN_MSG_CANCEL = 122,
+    QKWIN_MSG_YES = 123,
+    QKWIN_MSG_NO = 124,
+};
+
 struct qkwinInfo;
 struct qkplotInfo;        // the plot engine's record of a window
 struct qkcommAsynInfo;    // serial transport record
@@ -571,7 +588,7 @@ struct qkwindlgInfo {
 // A message declared in a definition file.
 struct qkwinmmsgIDInfo {
     int id;
-    int type;                        // 101 question .. 105 error
+    int type;                        // QKWIN_MSG_QUESTION .. QKWIN_MSG_ERROR
     int fontid;
     char caption[QKWIN_TEXTSIZE];
     char msg[QKWIN_TEXTSIZE];
