@@ -124,11 +124,6 @@ constexpr KeyDef kKeys[K_COUNT] = {
 constexpr int kAudPkgStart = 1;
 constexpr int kAudConfigName = 2;
 constexpr int kAudEntry = 4;
-// Audit bit of the main window that logs include reads.
-constexpr int kAudInclude = 8;
-
-// Bit of the application audit that switches the function-entry trace on.
-constexpr int kAuditTrace = 0x800;
 
 // The key of table kKeys that name names, or -1.
 int findKey(const char* name)
@@ -347,7 +342,7 @@ void elemSettings(vxInfo* app, qkcfgsrvInfo* r, int key, int top, int below, con
     case K_AUDIT:
         if (top != VX_PKG_MAINCFG) break;
         app->audit = static_cast<int16_t>(static_cast<uint32_t>(v.lng) & 0xFFFFu);
-        if (app->audit & kAuditTrace) qklogsettrace(1);
+        if (app->audit & VX_AUD_TRACE) qklogsettrace(1);
         break;
     case K_COMMAUDIT:
         if (top == VX_PKG_MAINCFG) app->anaCom.audit = v.lng;
@@ -584,7 +579,7 @@ int vxGetIncludeFile(vxInfo* app)
         qklogf("vxGetIncludeFile", "no path name");
         return -2;
     }
-    bool audit = (app->cfg.audit & kAudInclude) != 0;
+    bool audit = (app->cfg.audit & QKWINCFG_AUD_FILE) != 0;   // include reads, as the window logs them
     if (audit) qklogf("vxGetIncludeFile", "read config parameters for include: %s", name);
     qkcfgloopInfo loop = makeLoop(app, audit ? QKCFG_LOOP_LOGCOUNT : 0, "vxGetIncludeFile");
     // The include stands in the place of its key: packages that it leaves

@@ -61,7 +61,8 @@ int vxGetOpts(vxInfo* app)
         case 'd':
             ++app->cmdlncnt;
             qklogsetstdout(1);
-            qkstartupsetaudit(su, 95);
+            qkstartupsetaudit(su, QKSTARTUP_AUD_ADD | QKSTARTUP_AUD_BOOL | QKSTARTUP_AUD_SHORT | QKSTARTUP_AUD_LONG |
+                                      QKSTARTUP_AUD_FLOAT | QKSTARTUP_AUD_STRING);
             break;
         default: break;
         }

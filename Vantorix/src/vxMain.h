@@ -11,6 +11,9 @@
 #include "qkthrdsrv.h"
 #include "vxTypes.h"
 
+// Bit of the application audit that switches the function-entry trace on.
+constexpr int VX_AUD_TRACE = 0x800;
+
 struct vxInfo {
     int pid;                          // process id, written to the log at start
     int debug;

@@ -43,23 +43,24 @@ void auditValue(const qkstartupCmdLnInfo* record, const qkstartupCmdArgInfo& slo
     const int id = slot.id;
     switch (slot.type) {
     case kBool:
-        if (record->audit & 2) qklogf("qkstartupgetinput", "Bool ID: %c, val: %d", id, slot.val.bol);
+        if (record->audit & QKSTARTUP_AUD_BOOL) qklogf("qkstartupgetinput", "Bool ID: %c, val: %d", id, slot.val.bol);
         break;
     case kShort:
-        if (record->audit & 4) qklogf("qkstartupgetinput", "Short ID: %c, val: %d", id, slot.val.sht);
+        if (record->audit & QKSTARTUP_AUD_SHORT) qklogf("qkstartupgetinput", "Short ID: %c, val: %d", id, slot.val.sht);
         break;
     case kLong:
-        if (record->audit & 8) qklogf("qkstartupgetinput", "Long ID: %c, val: %d", id, slot.val.lng);
+        if (record->audit & QKSTARTUP_AUD_LONG) qklogf("qkstartupgetinput", "Long ID: %c, val: %d", id, slot.val.lng);
         break;
     case kFloat:
-        if (record->audit & 16)
+        if (record->audit & QKSTARTUP_AUD_FLOAT)
             qklogf("qkstartupgetinput", "Float ID: %c, val: %f", id, static_cast<double>(slot.val.flt));
         break;
     case kChar:
-        if (record->audit & 32) qklogf("qkstartupgetinput", "Char ID: %c, val: %c", id, slot.val.chr);
+        if (record->audit & QKSTARTUP_AUD_CHAR) qklogf("qkstartupgetinput", "Char ID: %c, val: %c", id, slot.val.chr);
         break;
     case kString:
-        if (record->audit & 64) qklogf("qkstartupgetinput", "String ID: %c, val: %s", id, slot.val.str);
+        if (record->audit & QKSTARTUP_AUD_STRING)
+            qklogf("qkstartupgetinput", "String ID: %c, val: %s", id, slot.val.str);
         break;
     default: break;
     }
@@ -97,7 +98,7 @@ int qkstartupaddflag(qkstartupCmdLnInfo* record, int id, int type)
     const char letter[3] = {static_cast<char>(id), type != kBool ? ':' : '\0', '\0'};
     qkstradd(record->optionstring, letter);
 
-    if (record->audit & 1)
+    if (record->audit & QKSTARTUP_AUD_ADD)
         qklogf("qkstartupaddflag", "Added count: %d, id: %c, type: %d, option string: %s", record->argCnt, id, type,
                record->optionstring);
     ++record->argCnt;

@@ -22,6 +22,17 @@ struct qkstartupCmdArgInfo {
     qkstartupCmdArgValInfo val;
 };
 
+// Audit bits of the command-line record (qkstartupsetaudit).
+enum : int {
+    QKSTARTUP_AUD_ADD = 1,      // every option registered
+    QKSTARTUP_AUD_BOOL = 2,     // the values found, by type
+    QKSTARTUP_AUD_SHORT = 4,
+    QKSTARTUP_AUD_LONG = 8,
+    QKSTARTUP_AUD_FLOAT = 16,
+    QKSTARTUP_AUD_CHAR = 32,
+    QKSTARTUP_AUD_STRING = 64,
+};
+
 struct qkstartupCmdLnInfo {
     int cnt;
     int argCnt;

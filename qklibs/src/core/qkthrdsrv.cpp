@@ -113,7 +113,7 @@ void qkthrdrelease(qkthrdargInfo& slot)
 
 void qkthrdauditwalk(const qkthrdInfo* record, const char* label)
 {
-    if (record->audit & 16) qklogf(label, "cnt: %d,  ndx: %d", record->cnt, record->ndx);
+    if (record->audit & QKTHRD_AUD_WALK) qklogf(label, "cnt: %d,  ndx: %d", record->cnt, record->ndx);
 }
 
 // Stops one slot's thread; returns its status.
@@ -171,7 +171,8 @@ int qkthrdallocate(qkthrdInfo* record)
     slot.thrd = nullptr;
     slot.addr = nullptr;
     slot.arg = reinterpret_cast<void*>(static_cast<intptr_t>(slot.id));
-    if (record->audit & 1) qklogf("qkthrdallocate", "count: %d, index: %d, ID: %d", record->cnt, record->ndx, slot.id);
+    if (record->audit & QKTHRD_AUD_ALLOCATE)
+        qklogf("qkthrdallocate", "count: %d, index: %d, ID: %d", record->cnt, record->ndx, slot.id);
     return slot.id;
 }
 
@@ -184,7 +185,7 @@ int qkthrdloadadd(qkthrdInfo* record, int id, qkthrdroutine routine)
         qkthrdargInfo& slot = record->routinePtr[i];
         if (slot.id != id) continue;
         slot.addr = routine;
-        if (record->audit & 16)
+        if (record->audit & QKTHRD_AUD_WALK)
             qklogf("qkthrdloadadd", "ndx: %d,  ndxid: %d, id: %d, add: %lx", i, slot.id, id,
                    qkthrdptr(reinterpret_cast<const void*>(routine)));
     }
@@ -200,7 +201,7 @@ int qkthrdloadarg(qkthrdInfo* record, int id, void* argument)
         qkthrdargInfo& slot = record->routinePtr[i];
         if (slot.id != id) continue;
         slot.arg = argument;
-        if (record->audit & 16)
+        if (record->audit & QKTHRD_AUD_WALK)
             qklogf("qkthrdloadarg", "ndx: %d,  ndxid: %d, id: %d, arg: %lx", i, slot.id, id, qkthrdptr(argument));
     }
     return 0;
@@ -215,7 +216,7 @@ int qkthrdloadflags(qkthrdInfo* record, int id, int flags)
         qkthrdargInfo& slot = record->routinePtr[i];
         if (slot.id != id) continue;
         slot.flags = flags;
-        if (record->audit & 16)
+        if (record->audit & QKTHRD_AUD_WALK)
             qklogf("qkthrdloadflags", "ndx: %d,  ndxid: %d, id: %d, flags: %x", i, slot.id, id, flags);
     }
     return 0;
@@ -233,7 +234,7 @@ int qkthrdstart(qkthrdInfo* record, int id)
     for (int i = 0; i < record->cnt && record->routinePtr; ++i) {
         qkthrdargInfo& slot = record->routinePtr[i];
         if (slot.id != id) continue;
-        if (record->audit & 16) qklogf("qkthrdstart", "ndx: %d,  ndxid: %d, id: %d", i, slot.id, id);
+        if (record->audit & QKTHRD_AUD_WALK) qklogf("qkthrdstart", "ndx: %d,  ndxid: %d, id: %d", i, slot.id, id);
         if (slot.thrd != nullptr && !slot.thrd->state->done.load(std::memory_order_acquire)) {
             slot.rslt = -2;
         } else if (slot.addr == nullptr) {
@@ -258,7 +259,7 @@ int qkthrdstart(qkthrdInfo* record, int id)
                 slot.rslt = -1;
             }
         }
-        if (record->audit & 2)
+        if (record->audit & QKTHRD_AUD_START)
             qklogf("qkthrdstart", "started thread ndx: %d, ndxid: %d, id: %d, rslt: %d", i, slot.id, id, slot.rslt);
     }
     return 0;
@@ -277,7 +278,7 @@ int qkthrdstop(qkthrdInfo* record, int id)
     for (int i = 0; i < record->cnt && record->routinePtr; ++i) {
         qkthrdargInfo& slot = record->routinePtr[i];
         if (slot.id != id) continue;
-        if (record->audit & 16) qklogf("qkthrdstop", "ndx: %d,  ndxid: %d, id: %d", i, slot.id, id);
+        if (record->audit & QKTHRD_AUD_WALK) qklogf("qkthrdstop", "ndx: %d,  ndxid: %d, id: %d", i, slot.id, id);
         if (slot.thrd == nullptr) continue;
         int rslt;
         if (qkthrdisself(slot.thrd)) {
@@ -290,7 +291,7 @@ int qkthrdstop(qkthrdInfo* record, int id)
             slot.rslt = rslt;
         }
         if (rslt != 0) status = rslt;
-        if (record->audit & 4) qklogf("qkthrdstop", "stopped thread  id: %d, rslt: %d", id, rslt);
+        if (record->audit & QKTHRD_AUD_STOP) qklogf("qkthrdstop", "stopped thread  id: %d, rslt: %d", id, rslt);
     }
     return status;
 }
@@ -305,7 +306,7 @@ int qkthrdfreemem(qkthrdInfo* record, int id)
     qkthrdauditwalk(record, "qkthrdfreemem");
     for (int i = 0; i < record->cnt && record->routinePtr; ++i) {
         qkthrdargInfo& slot = record->routinePtr[i];
-        if (record->audit & 16) qklogf("qkthrdfreemem", "ndx: %d,  ndxid: %d, id: %d", i, slot.id, id);
+        if (record->audit & QKTHRD_AUD_WALK) qklogf("qkthrdfreemem", "ndx: %d,  ndxid: %d, id: %d", i, slot.id, id);
         qkthrdrelease(slot);
         if (slot.id == id) slot.id = 0;
     }

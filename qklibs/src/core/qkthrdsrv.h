@@ -22,6 +22,14 @@ struct qkthrdargInfo {
     void* arg;                // its one argument
 };
 
+// Audit bits of a thread table (qkthrdsetaudit).
+enum : int {
+    QKTHRD_AUD_ALLOCATE = 1,   // every slot allocated
+    QKTHRD_AUD_START = 2,      // every thread started, with its status
+    QKTHRD_AUD_STOP = 4,       // every thread stopped, with its status
+    QKTHRD_AUD_WALK = 16,      // the table walk of every slot operation
+};
+
 struct qkthrdInfo {
     int audit;
     int cnt;

@@ -98,7 +98,8 @@ int qkplotcfgpkgend(qkplotInfo* plot)
     if (qkcfgpkgclose(plot->cfgPtr) < 0) return 0;
     int type = qkplotpkgat(plot, 0);
     qkcfgstackpop(plot->cpkg.pkgTyp, &plot->cpkg.pkgNdx, 0);
-    if (plot->cfgPtr->audit & 8) qklogf("qkplotcfgpkgend", "package index: %d type: %d", plot->cpkg.pkgNdx, type);
+    if (plot->cfgPtr->audit & QKPLOT_CFGAUD_PKGEND)
+        qklogf("qkplotcfgpkgend", "package index: %d type: %d", plot->cpkg.pkgNdx, type);
     return 0;
 }
 

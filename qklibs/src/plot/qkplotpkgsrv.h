@@ -7,6 +7,10 @@
 
 #include "qkplotsrv.h"
 
+// Audit bit of the definition file's reader (cfgPtr->audit) that logs every
+// plot package closed; the reader itself logs float conversions on it too.
+constexpr int QKPLOT_CFGAUD_PKGEND = 8;
+
 // Package types pushed on the stack.
 enum : int {
     QKPLOT_PKG_SIZE = 115,

@@ -51,6 +51,7 @@
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyswinregstdfunc.h"
+#include "qksyswinsrv.h"
 #include "qksyswinthread.h"
 #include "qksyswinwidgets.h"
 
@@ -237,7 +238,7 @@ void destroyOnGui(qkwinInfo* win)
 // so these only trace the event for definition files that name them.
 int stdproc(const char* name, qkwinInfo* win)
 {
-    if (win != nullptr && (win->audit & 0x4000))
+    if (win != nullptr && (win->audit & QKWIN_AUD_WINDOW))
         qklogf(name, "id: %d, event: %d", win->actitemid, win->actitemevent);
     return 0;
 }

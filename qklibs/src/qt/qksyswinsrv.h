@@ -19,7 +19,8 @@
 // Audit bits of a window used by the window core.
 enum : int {
     QKWIN_AUD_TIMER = 32,         // timer set-up
-    QKWIN_AUD_WINDOW = 0x4000,    // window and child life cycle
+    QKWIN_AUD_WINDOW = 0x4000,    // window and child life cycle, standard control handlers
+    QKWIN_AUD_SUBTAB = 0x10000,   // sub-tab pages created (also on the tab table's own audit)
 };
 
 // ---- records ----------------------------------------------------------------

@@ -18,6 +18,7 @@
 
 #include "qklogsrv.h"
 #include "qksyswinctrl.h"
+#include "qksyswinsrv.h"
 #include "qksyswinthread.h"
 
 namespace {
@@ -90,7 +91,7 @@ void addPages(qkwinInfo* win, int pos, QTabWidget* tw, qksyswinCtrlSet& set)
             const QPixmap pix(QString::fromUtf8(st.icon.path));
             if (!pix.isNull()) tw->setTabIcon(index, QIcon(pix));
         }
-        if (win->tab.audit & 0x10000 || win->audit & 0x10000)
+        if ((win->tab.audit & QKWIN_AUD_SUBTAB) || (win->audit & QKWIN_AUD_SUBTAB))
             qklogf("qksyswinsubtabinit", "sub tab acttapndx: %d, ndx: %d, id: %d, name: %s", pos, k, st.id, st.name);
         st.sysPtr = host;
         st.cldPtr = st.path[0] != '\0' ? qksyswinNewPageWindow(win, st.path, host) : nullptr;

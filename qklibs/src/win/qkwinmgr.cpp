@@ -50,7 +50,8 @@ int setndxLocked(qkwinmanagementInfo* table)
         if (table->hndl[i].cldwinhdl != nullptr) continue;
         table->ndx = i;
         if (i >= table->cnt) table->cnt = i + 1;
-        if (table->audit & 4) qklogf("qkwinmgrsetndx", "cnt: %d, cndx: %d, cldPtr: %x", table->cnt, i, 0u);
+        if (table->audit & QKWINMGR_AUD_SLOT)
+            qklogf("qkwinmgrsetndx", "cnt: %d, cndx: %d, cldPtr: %x", table->cnt, i, 0u);
         return i;
     }
     qklogf("qkwinmgrsetndx", "Max window count reached: %d", QKWIN_MAXWINDOWS);
@@ -90,7 +91,7 @@ int qkwinmgrsethdl(qkwinmanagementInfo* table, int kind, intptr_t value)
     std::lock_guard<std::recursive_mutex> lock(gqk_winmgrlock);
     qkwinhandInfo& slot = table->hndl[table->ndx];
     if (!setField(slot, kind, value)) return -2;
-    if (table->audit & 1)
+    if (table->audit & QKWINMGR_AUD_SET)
         qklogf("qkwinmgrsethdl", "type: %d, cnt: %d, ndx: %d, itemID: %d, prthdl: %x, cldhdl: %x, syshdl: %x", kind,
                table->cnt, table->ndx, slot.itemID, qkwinptrval(slot.prtwinhdl), qkwinptrval(slot.cldwinhdl),
                qkwinptrval(slot.syswinhdl));
@@ -106,7 +107,8 @@ intptr_t qkwinmgrgethdl(qkwinmanagementInfo* table, int stype, int rtype, intptr
         const qkwinhandInfo& slot = table->hndl[i];
         if (slot.cldwinhdl == nullptr || fieldOf(slot, stype) != value) continue;
         intptr_t r = fieldOf(slot, rtype);
-        if (table->audit & 2) qklogf("qkwinmgrgethdl", "cnt: %d, stype: %d, rtype: %d, ddl: %x", i, stype, rtype, hexOf(r));
+        if (table->audit & QKWINMGR_AUD_GET)
+            qklogf("qkwinmgrgethdl", "cnt: %d, stype: %d, rtype: %d, ddl: %x", i, stype, rtype, hexOf(r));
         return r;
     }
     return 0;
@@ -123,7 +125,8 @@ int qkwinmgrclrhdl(qkwinmanagementInfo* table, int kind, intptr_t value)
         if (fieldOf(slot, kind) != value) continue;
         setField(slot, kind, 0);
         ++n;
-        if (table->audit & 4) qklogf("qkwinmgrclrhdl", "cnt: %d, stype: %d, hdl: %x", i, kind, hexOf(value));
+        if (table->audit & QKWINMGR_AUD_SLOT)
+            qklogf("qkwinmgrclrhdl", "cnt: %d, stype: %d, hdl: %x", i, kind, hexOf(value));
     }
     return n;
 }
@@ -197,7 +200,7 @@ int qkwinmgrcallback(qkwinInfo* window)
     if (window == nullptr || window->mgrPtr == nullptr) return -2;
     switch (window->actitemid) {
     case 9352: qkwinmgrloglist(window->mgrPtr); break;
-    case 9356: window->mgrPtr->audit = 7; break;
+    case 9356: window->mgrPtr->audit = QKWINMGR_AUD_ALL; break;
     case 9358: window->mgrPtr->audit = 0; break;
     default: break;
     }

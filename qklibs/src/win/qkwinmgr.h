@@ -22,6 +22,14 @@ enum : int {
     QKWINMGR_ITEM = 4,     // itemID
 };
 
+// Audit bits of a table.
+enum : int {
+    QKWINMGR_AUD_SET = 1,     // every field stored
+    QKWINMGR_AUD_GET = 2,     // every field found
+    QKWINMGR_AUD_SLOT = 4,    // slots taken and fields cleared
+    QKWINMGR_AUD_ALL = QKWINMGR_AUD_SET | QKWINMGR_AUD_GET | QKWINMGR_AUD_SLOT,
+};
+
 // A zeroed table (the counted allocator; release with qkwinmgrfreemem).
 qkwinmanagementInfo* qkwinmgrallocate();
 int qkwinmgrfreemem(qkwinmanagementInfo* table);
@@ -50,5 +58,5 @@ int qkwinmgrtakeslot(qkwinmanagementInfo* table, int itemID, qkwinInfo* parent, 
 // slots. Returns the number of slots visited.
 int qkwinmgrforeach(qkwinmanagementInfo* table, const std::function<void(int ndx, qkwinhandInfo& slot)>& fn);
 // Standard callback: control 9352 logs the list, 9356 sets the table's audit
-// to 7, 9358 sets it to 0. Returns 0.
+// to QKWINMGR_AUD_ALL (7), 9358 sets it to 0. Returns 0.
 int qkwinmgrcallback(qkwinInfo* window);
