@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kAnswerYes = 123;
+constexpr int kAnswerYes = QKWIN_MSG_YES;
 
 // Where the next receive goes and how much fits there: a pointer into ibuf
 // is held to ibuf's end; no pointer means ibuf.

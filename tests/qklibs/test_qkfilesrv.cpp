@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -450,6 +451,38 @@ TEST_F(FileTest, WholeFileOperationsFromSeveralThreads)
     }
     for (auto& th : threads) th.join();
     for (int t = 0; t < 4; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+}
+
+TEST_F(FileTest, WholeFileReaderBoundAndKinds)
+{
+    const std::string big(20000, 'b');   // more than one read chunk
+    file("big.txt", big);
+    file("empty.txt", "");
+    ASSERT_EQ(mkfifo(at("fifo").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        size_t maximum;
+        qkfileKind kind;
+        bool ok;
+        std::string text;
+    };
+    const Case cases[] = {
+        {at("big.txt"), big.size(), QKFILE_ANYKIND, true, big},
+        {at("big.txt"), big.size() - 1, QKFILE_ANYKIND, false, ""},
+        {at("big.txt"), big.size(), QKFILE_REGULARONLY, true, big},
+        {at("empty.txt"), 0, QKFILE_REGULARONLY, true, ""},
+        {at("missing.txt"), 100, QKFILE_ANYKIND, false, ""},
+        {dir, 100, QKFILE_ANYKIND, false, ""},
+        {"/dev/zero", 100, QKFILE_ANYKIND, false, ""},       // the bound ends a device that never ends
+        {at("fifo"), 100, QKFILE_REGULARONLY, false, ""},   // refused before it could block
+    };
+    for (const Case& c : cases) {
+        std::string out = "stale";
+        EXPECT_EQ(qkfilereadwhole(c.path.c_str(), out, c.maximum, c.kind), c.ok) << c.path << " " << c.maximum;
+        if (c.ok) {
+            EXPECT_EQ(out, c.text) << c.path;
+        }
+    }
 }
 
 }  // namespace
