@@ -10,6 +10,7 @@ jobs="${VX_TEST_JOBS:-2}"
 echo "== release build and tests"
 "$repo/scripts/build.sh" release
 ctest --test-dir "$repo/build/release" -j "$jobs" --output-on-failure --timeout 300
+"$repo/scripts/check-leftovers.sh" "$repo/build/release"
 
 echo "== sanitizer build and tests"
 "$repo/scripts/build.sh" sanitize
@@ -17,11 +18,13 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS="suppressions=$repo/tests/lsan.supp:print_suppressions=0" \
   ctest --test-dir "$repo/build/sanitize" -j "$jobs" --output-on-failure --timeout 600
+"$repo/scripts/check-leftovers.sh" "$repo/build/sanitize"
 
 echo "== thread sanitizer build and threaded tests"
 "$repo/scripts/build.sh" tsan
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$repo/tests/tsan.supp" \
   ctest --test-dir "$repo/build/tsan" -L threaded -j "$jobs" --output-on-failure --timeout 600
+"$repo/scripts/check-leftovers.sh" "$repo/build/tsan"
 
 echo "== fuzzers"
 for f in "$repo"/build/sanitize/bin/fuzz_*; do
