@@ -650,11 +650,12 @@ TEST(Anaemu, FaultsAsATestEngineerExpects)
          "",
          [](const Emu& emu) {
              // Nobody reads while a second of idle lines falls due; a reader
-             // that comes then finds the newest line only.
+             // that comes then finds the newest line and the current ones,
+             // not fifty old ones.
              EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::countLines(emu.log(), "tx idle line") >= 50; }));
              auto cl = Client::serial(emu.link());
              ASSERT_TRUE(cl);
-             EXPECT_LE(vxtest::countLines(cl->readFor(30ms), "\r"), 2);
+             EXPECT_LT(vxtest::countLines(cl->readFor(30ms), "\r"), 10);
              // An answer the reader has not taken yet is kept; idle lines wait.
              cl->request("01");
              EXPECT_TRUE(vxtest::waitFor([&] { return emu.log().find("idle lines held back") != std::string::npos; }));
