@@ -396,15 +396,15 @@ TEST(QkCfgSrv, MissingFilesAndNames)
 TEST(QkCfgSrv, AuditLinesAndCopies)
 {
     vxtest::TempTree tree;
-    char cwd[1024];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(tree.work().c_str()), 0);
     std::string text = "<MAINCFG>\n<FLAG>\n<SCANRATE>5</SCANRATE>\n<AUDIT>6</AUDIT>\n<GAIN>0.5</GAIN>\n"
                        "<S>s</S>\n</MAINCFG>\n";
-    ReadResult first = readText(tree, text, 0, 0x7ff);
     std::string sizeLine = "config file, size: " + std::to_string(2 * text.size()) + ", name: ";
-    ReadResult second = readText(tree, "<S>two</S>\n", 0, QKCFG_AUD_COPY);
-    ASSERT_EQ(chdir(cwd), 0);
+    ReadResult first, second;
+    {
+        vxtest::CwdGuard cwd(tree.work());
+        first = readText(tree, text, 0, 0x7ff);
+        second = readText(tree, "<S>two</S>\n", 0, QKCFG_AUD_COPY);
+    }
     // Each reader numbers its own copies; both files were loaded by a new reader.
     EXPECT_EQ(vxtest::readFile(tree.path("work/tmpcfg1.txt")), "<S>two</S>\n");
     const char* lines[] = {
@@ -426,19 +426,18 @@ TEST(QkCfgSrv, AuditLinesAndCopies)
 TEST(QkCfgSrv, AuditCopiesAreNumberedPerReader)
 {
     vxtest::TempTree tree;
-    char cwd[1024];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     std::string a = tree.write("cfg/a.xml", "<S>a</S>\n");
     std::string b = tree.write("cfg/b.xml", "<S>b</S>\n");
-    ASSERT_EQ(chdir(tree.work().c_str()), 0);
-    qkcfgsrvInfo* r = newReader(a.c_str());
-    qkcfgsetaudit(r, QKCFG_AUD_COPY);
-    EXPECT_EQ(qkcfggetfile(r), 0);
-    r->path = const_cast<char*>(b.c_str());
-    EXPECT_EQ(qkcfggetfile(r), 0);
-    EXPECT_EQ(r->tfndx, 2);
-    freeReader(r);
-    ASSERT_EQ(chdir(cwd), 0);
+    {
+        vxtest::CwdGuard cwd(tree.work());
+        qkcfgsrvInfo* r = newReader(a.c_str());
+        qkcfgsetaudit(r, QKCFG_AUD_COPY);
+        EXPECT_EQ(qkcfggetfile(r), 0);
+        r->path = const_cast<char*>(b.c_str());
+        EXPECT_EQ(qkcfggetfile(r), 0);
+        EXPECT_EQ(r->tfndx, 2);
+        freeReader(r);
+    }
     EXPECT_EQ(vxtest::readFile(tree.path("work/tmpcfg1.txt")), "<S>a</S>\n");
     EXPECT_EQ(vxtest::readFile(tree.path("work/tmpcfg2.txt")), "<S>b</S>\n");
 }

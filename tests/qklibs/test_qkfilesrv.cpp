@@ -32,16 +32,12 @@ protected:
         logPath = tree.path("file.log");
         ASSERT_EQ(qklogopn(logPath.c_str()), 0);
         dir = tree.work();
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        startDir = cwd;
     }
     void TearDown() override
     {
         qklogcls();
         qkFileSetAudit(0);
         qkfilesetappfunc(nullptr, nullptr);
-        ASSERT_EQ(chdir(startDir.c_str()), 0);
     }
     std::string file(const std::string& name, const std::string& text) { return tree.write("work/" + name, text); }
     std::string at(const std::string& name) const { return dir + "/" + name; }
@@ -49,7 +45,9 @@ protected:
     bool logged(const std::string& text) const { return log().find(text) != std::string::npos; }
 
     vxtest::TempTree tree;
-    std::string logPath, dir, startDir;
+    std::string logPath, dir;
+    // The search walks the folders: whatever a case leaves, the working folder comes back.
+    vxtest::CwdGuard cwd{"."};
 };
 
 TEST_F(FileTest, SizeAndRecordCount)
@@ -302,7 +300,7 @@ TEST_F(FileTest, Directories)
     EXPECT_EQ(fs::path(here), fs::canonical(d));
     EXPECT_EQ(qkfilechgdir(at("nowhere").c_str()), -1);
     EXPECT_TRUE(logged("error, reason: change dir\n"));
-    EXPECT_EQ(qkfilechgdir(startDir.c_str()), 0);
+    EXPECT_EQ(qkfilechgdir(tree.root().c_str()), 0);   // out of the folder before it goes
 
     EXPECT_EQ(qkfileremdir(d.c_str()), 0);
     EXPECT_FALSE(fs::exists(d));
@@ -386,7 +384,7 @@ TEST_F(FileTest, RecursiveSearch)
         tree.write(p, "x");
     fs::create_directories(tree.path("find/d/e/f"));
     std::string root = fs::canonical(tree.path("find")).string();
-    ASSERT_EQ(chdir(root.c_str()), 0);
+    vxtest::CwdGuard inRoot(root);
     callbackCount = 0;
     qkfilesetappfunc(countCall, &callbackCount);
 

@@ -107,18 +107,17 @@ TEST_F(PaletteTest, ShippedListAgreesWithBuiltIn)
 
 TEST_F(PaletteTest, DefaultPathAndMissingListIsSilent)
 {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(tree.work().c_str()), 0);
-    // No colour list beside the working folder: the built-in list, no message.
-    EXPECT_EQ(qkwinpalettecreate(win.get()), 0);
-    EXPECT_EQ(win->palette.cnt, QKWIN_PALETTEBUILTIN);
-    EXPECT_EQ(log(), "");
-    // A colour list in ../cfg/qkwinstdxml is read.
-    tree.write("cfg/qkwinstdxml/qkcolorlist.xml", "<NAME>Only</NAME><RGB>0x010203</RGB>\n");
-    win->palette.audit = QKWIN_PALAUD_COUNT;
-    EXPECT_EQ(qkwinpalettecreate(win.get()), 0);
-    ASSERT_EQ(chdir(cwd), 0);
+    {
+        vxtest::CwdGuard cwd(tree.work());
+        // No colour list beside the working folder: the built-in list, no message.
+        EXPECT_EQ(qkwinpalettecreate(win.get()), 0);
+        EXPECT_EQ(win->palette.cnt, QKWIN_PALETTEBUILTIN);
+        EXPECT_EQ(log(), "");
+        // A colour list in ../cfg/qkwinstdxml is read.
+        tree.write("cfg/qkwinstdxml/qkcolorlist.xml", "<NAME>Only</NAME><RGB>0x010203</RGB>\n");
+        win->palette.audit = QKWIN_PALAUD_COUNT;
+        EXPECT_EQ(qkwinpalettecreate(win.get()), 0);
+    }
     EXPECT_EQ(win->palette.cnt, 1);
     EXPECT_STREQ(win->palette.idPtr[0].name, "Only");
     EXPECT_TRUE(logged("color count: 1"));

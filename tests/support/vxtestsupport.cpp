@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <regex>
 #include <sstream>
 #include <stdexcept>
 #include <sys/prctl.h>
@@ -175,6 +176,45 @@ CwdGuard::CwdGuard(const std::string& dir)
 CwdGuard::~CwdGuard()
 {
     if (!old_.empty() && chdir(old_.c_str()) != 0) ADD_FAILURE() << "chdir back to " << old_;
+}
+
+EnvGuard::EnvGuard(const char* name, const char* value) : name_(name)
+{
+    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+EnvGuard::~EnvGuard()
+{
+    if (had_)
+        setenv(name_.c_str(), old_.c_str(), 1);
+    else
+        unsetenv(name_.c_str());
+}
+
+std::string bytePattern(std::size_t n)
+{
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
+    return s;
+}
+
+std::string bytes(const void* data, std::size_t n) { return std::string(static_cast<const char*>(data), n); }
+
+::testing::AssertionResult linesInOrder(const std::string& text, const std::vector<std::string>& patterns)
+{
+    std::istringstream s(text);
+    std::string line;
+    for (const std::string& pattern : patterns) {
+        const std::regex re(pattern);
+        bool found = false;
+        while (!found && std::getline(s, line)) found = std::regex_search(line, re);
+        if (!found) return ::testing::AssertionFailure() << "no line matching \"" << pattern << "\" in its place in:\n" << text;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 bool waitFor(const std::function<bool()>& cond, std::chrono::milliseconds timeout)

@@ -4,9 +4,12 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace vxtest {
 
@@ -81,6 +84,42 @@ public:
 private:
     std::string old_;
 };
+
+// Sets an environment variable (or with nullptr removes it) for one scope and
+// puts back what was there before.
+class EnvGuard {
+public:
+    EnvGuard(const char* name, const char* value);
+    ~EnvGuard();
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+// Elapsed time since construction (or the last restart).
+class Stopwatch {
+public:
+    Stopwatch() : start_(std::chrono::steady_clock::now()) {}
+    void restart() { start_ = std::chrono::steady_clock::now(); }
+    std::chrono::steady_clock::duration elapsed() const { return std::chrono::steady_clock::now() - start_; }
+    long long ms() const { return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed()).count(); }
+
+private:
+    std::chrono::steady_clock::time_point start_;
+};
+
+// n bytes that run through every byte value (carriage returns, XON/XOFF,
+// interrupt and end-of-file characters included), different on each turn.
+std::string bytePattern(std::size_t n);
+// The bytes of a buffer as a string, to compare with EXPECT_EQ.
+std::string bytes(const void* data, std::size_t n);
+
+// Each pattern (a regular expression) must match a line of text after the
+// line the pattern before it matched.
+::testing::AssertionResult linesInOrder(const std::string& text, const std::vector<std::string>& patterns);
 
 // Polls cond every 10 ms until it holds or timeout passes.
 bool waitFor(const std::function<bool()>& cond,
