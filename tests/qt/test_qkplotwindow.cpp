@@ -23,7 +23,7 @@
 #include "qksyswinsrv.h"
 #include "qkwincfgsrv.h"
 #include "qkwinpalettesrv.h"
-#include "vxtestsupport.h"
+#include "vxtestqt.h"
 
 namespace {
 
@@ -31,12 +31,12 @@ const std::string kPlots = std::string(VX_SOURCE_DIR) + "/cfg/vxplot/vxSpectraPl
 
 std::string windowDefinition()
 {
-    std::string s = "<?xml version=\"1.0\"?>\n<MAINWINDOW>\n<TITLE>Spectra</TITLE>\n<WIDTH>1200</WIDTH>\n"
+    std::string s = "<TITLE>Spectra</TITLE>\n<WIDTH>1200</WIDTH>\n"
                     "<HEIGHT>560</HEIGHT>\n<COLOR>\n<BACKGROUND>\n<NAME>Gainsboro</NAME>\n</BACKGROUND>\n</COLOR>\n"
                     "<FONT>\n<ID>318</ID>\n<NAME>DejaVu Sans</NAME>\n<HEIGHT>13</HEIGHT>\n</FONT>\n";
     for (int item : {1460, 1462, 1464, 1466})
         s += "<PLOT>\n<ID>" + std::to_string(item) + "</ID>\n<PATH>" + kPlots + "</PATH>\n</PLOT>\n";
-    return s + "</MAINWINDOW>\n";
+    return s;
 }
 
 // A 2f line: the second derivative of a Gaussian line shape, a small slope.
@@ -71,15 +71,10 @@ uint32_t pixel(const std::string& bmp, int width, int height, int x, int y)
 
 TEST(QkPlotWindow, SpectraPlotsDrawnIntoTheWindowAndSavedAsBitmap)
 {
-    vxtest::TempTree tree;
-    const std::string def = tree.write("spectra.xml", windowDefinition());
-    qkwinInfo* w = qkwinallocate();
-    qkwinpalettecreatefrom(w, (std::string(VX_SOURCE_DIR) + "/cfg/qkwinstdxml/qkcolorlist.xml").c_str());
-    ASSERT_EQ(qkwincfgsetpath(w, def.c_str()), 0);
-    ASSERT_EQ(qkwincfgread(w), 0);
-    qksyswinsetstyle(w);
-    qksyswinsetclass(w);
-    ASSERT_EQ(qksyswindsp(w), 0);
+    // The window takes its plot record along (the sanitizer build's leak check sees it).
+    const vxtest::QtWindow window(windowDefinition(),
+                                  {.colours = std::string(VX_SOURCE_DIR) + "/cfg/qkwinstdxml/qkcolorlist.xml"});
+    qkwinInfo* w = window.win();
     qkplotInfo* p = qkwinplotcreate(w);
 
     // Plots A, B, C: the static parts, then the curve on the left range, as
@@ -132,7 +127,7 @@ TEST(QkPlotWindow, SpectraPlotsDrawnIntoTheWindowAndSavedAsBitmap)
         qksysdrawfrombmp(all).save("spectra.png");
     }
 
-    const std::string file = tree.path("plotA.bmp");
+    const std::string file = window.tree().path("plotA.bmp");
     ASSERT_EQ(qkwinplotsavebmp(w, 1460, file.c_str()), 0);
     const std::string bmp = vxtest::readFile(file);
     ASSERT_EQ(bmp.size(), 54u + 440u * 3u * 200u);
@@ -163,7 +158,4 @@ TEST(QkPlotWindow, SpectraPlotsDrawnIntoTheWindowAndSavedAsBitmap)
             for (int dy = -1; dy <= 1; ++dy) onCurve = onCurve || pixel(bmp, 440, 200, x + dx, y + dy) == 0x0000FFu;
         EXPECT_TRUE(onCurve) << "point " << i << " at " << x << "," << y;
     }
-
-    // The window takes its plot record along (the sanitizer build's leak check sees it).
-    qksyswinfree(w);
 }

@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
 #include <atomic>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -24,57 +22,25 @@
 #include "qksyswincapture.h"
 #include "qksyswinobj.h"
 #include "qksyswinsrv.h"
-#include "vxtestsupport.h"
+#include "vxtestqt.h"
 
 namespace {
 
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
-// A main window built from a definition file and shown offscreen.
-class Window {
-public:
-    explicit Window(const std::string& body)
-    {
-        const std::string path = tree_.write(
-            "cfg/win.xml", "<?xml version=\"1.0\"?>\n<MAINWINDOW>\n<TITLE>draw</TITLE>\n<WIDTH>240</WIDTH>\n"
-                           "<HEIGHT>160</HEIGHT>\n" + body + "</MAINWINDOW>\n");
-        win_ = qkwinallocate();
-        qkwinpalettecreatefrom(win_, tree_.path("no-colours.xml").c_str());
-        EXPECT_EQ(qkwincfgsetpath(win_, path.c_str()), 0);
-        EXPECT_EQ(qkwincfgread(win_), 0);
-        qksyswinsetstyle(win_);
-        qksyswinsetclass(win_);
-        EXPECT_EQ(qksyswindsp(win_), 0);
-        qksysdrawinstall();
-    }
-    ~Window() { qksyswinfree(win_); }
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-
-    qkwinInfo* get() const { return win_; }
-    const vxtest::TempTree& tree() const { return tree_; }
-    QWidget* canvas() const { return qksyswinobj(win_)->canvas; }
-    QRgb pixel(int x, int y) const
-    {
-        qksyswinObj* obj = qksyswinobj(win_);
-        std::lock_guard<std::recursive_mutex> lock(obj->imageLock);
-        return obj->image->pixel(x, y);
-    }
-
-private:
-    vxtest::TempTree tree_;
-    qkwinInfo* win_ = nullptr;
-};
-
-bool haveFont() { return QFontDatabase::families().contains("DejaVu Sans"); }
+// A 240 x 160 main window; body adds its controls and fonts.
+std::string drawWindow(const std::string& body)
+{
+    return "<TITLE>draw</TITLE>\n<WIDTH>240</WIDTH>\n<HEIGHT>160</HEIGHT>\n" + body;
+}
 
 }  // namespace
 
 TEST(QkSysDrawSurface, PrimitivesLeaveTheExpectedPixels)
 {
-    Window w("<FONT>\n<ID>318</ID>\n<NAME>DejaVu Sans</NAME>\n<HEIGHT>16</HEIGHT>\n</FONT>\n");
+    vxtest::QtWindow w(drawWindow("<FONT>\n<ID>318</ID>\n<NAME>DejaVu Sans</NAME>\n<HEIGHT>16</HEIGHT>\n</FONT>\n"));
     {
-        std::unique_ptr<qkdrawSurface> s = qkdrawopen(w.get());
+        std::unique_ptr<qkdrawSurface> s = qkdrawopen(w.win());
         ASSERT_NE(s, nullptr);
         EXPECT_EQ(s->width(), 240);
         EXPECT_EQ(s->height(), 160);
@@ -107,13 +73,13 @@ TEST(QkSysDrawSurface, PrimitivesLeaveTheExpectedPixels)
     for (const auto& e : expect) EXPECT_EQ(w.pixel(e.x, e.y), e.rgb) << e.x << "," << e.y;
 
     // Free text through the window's surface: right aligned, white on black.
-    if (!haveFont()) GTEST_SKIP() << "font DejaVu Sans not installed";
+    if (!vxtest::haveFonts({"DejaVu Sans"})) GTEST_SKIP() << "font DejaVu Sans not installed";
     qkwinTextInfo* t = qkwintextallocate();
-    ASSERT_EQ(qkwinsettextfontid(w.get(), t, 318), 0);
-    ASSERT_EQ(qkwinsettextcolor(w.get(), t, "White", "Black"), 0);
-    ASSERT_EQ(qkwinsettextalign(w.get(), t, QKWIN_TEXT_RIGHT), 0);
-    ASSERT_EQ(qkwinsettextpos(w.get(), t, 230, 130), 0);
-    ASSERT_EQ(qkwinsendtext(w.get(), t, "Ready"), 0);
+    ASSERT_EQ(qkwinsettextfontid(w.win(), t, 318), 0);
+    ASSERT_EQ(qkwinsettextcolor(w.win(), t, "White", "Black"), 0);
+    ASSERT_EQ(qkwinsettextalign(w.win(), t, QKWIN_TEXT_RIGHT), 0);
+    ASSERT_EQ(qkwinsettextpos(w.win(), t, 230, 130), 0);
+    ASSERT_EQ(qkwinsendtext(w.win(), t, "Ready"), 0);
     ASSERT_GT(t->width, 10);
     EXPECT_EQ(w.pixel(229, 130), 0xFF000000u);                         // the text cell's background
     EXPECT_EQ(w.pixel(230, 130), kWhite);                              // nothing right of the position
@@ -123,7 +89,7 @@ TEST(QkSysDrawSurface, PrimitivesLeaveTheExpectedPixels)
         for (int y = 130; y < 130 + t->height; ++y) ink += w.pixel(x, y) == kWhite;
     EXPECT_GT(ink, 10);
     qkwinTextMetricsInfo m{};
-    ASSERT_EQ(qkwingettextmetrics(w.get(), t, &m), 0);
+    ASSERT_EQ(qkwingettextmetrics(w.win(), t, &m), 0);
     EXPECT_EQ(m.height, t->height);
     qkwintextfree(t);
 }
@@ -133,12 +99,12 @@ TEST(QkSysDrawSurface, PrimitivesLeaveTheExpectedPixels)
 // what the thread drew.
 TEST(QkSysDrawSurface, AnotherThreadDrawsWhileTheGuiPaints)
 {
-    Window w("");
+    vxtest::QtWindow w(drawWindow(""));
     std::atomic<bool> done{false};
     std::atomic<int> clip{-99};
     std::thread worker([&] {
         for (int i = 0; i < 20; ++i) {
-            std::unique_ptr<qkdrawSurface> s = qkdrawopen(w.get());
+            std::unique_ptr<qkdrawSurface> s = qkdrawopen(w.win());
             s->fillRect(200, 0, 210, 10, 0xFF00FF);
             qkbmpImageInfo img;
             s->copyRect(200, 0, 10, 10, &img);
@@ -164,12 +130,13 @@ TEST(QkSysDrawSurface, AnotherThreadDrawsWhileTheGuiPaints)
 // same pixels into a bitmap file.
 TEST(QkSysDrawSurface, CaptureAndSaveGiveTheSameImage)
 {
-    Window w("<STATIC>\n<ID>501</ID>\n<STRING>MMMM</STRING>\n<XORIG>150</XORIG>\n<YORIG>100</YORIG>\n"
-             "<WIDTH>80</WIDTH>\n<HEIGHT>30</HEIGHT>\n</STATIC>\n"
-             "<BUTTON>\n<ID>601</ID>\n<NAME>Copy</NAME>\n<FUNCTION>qkwinCaptureScreen</FUNCTION>\n"
-             "<XORIG>150</XORIG>\n<YORIG>10</YORIG>\n<WIDTH>60</WIDTH>\n<HEIGHT>24</HEIGHT>\n</BUTTON>\n");
+    vxtest::QtWindow w(drawWindow(
+        "<STATIC>\n<ID>501</ID>\n<STRING>MMMM</STRING>\n<XORIG>150</XORIG>\n<YORIG>100</YORIG>\n"
+        "<WIDTH>80</WIDTH>\n<HEIGHT>30</HEIGHT>\n</STATIC>\n"
+        "<BUTTON>\n<ID>601</ID>\n<NAME>Copy</NAME>\n<FUNCTION>qkwinCaptureScreen</FUNCTION>\n"
+        "<XORIG>150</XORIG>\n<YORIG>10</YORIG>\n<WIDTH>60</WIDTH>\n<HEIGHT>24</HEIGHT>\n</BUTTON>\n"));
     {
-        std::unique_ptr<qkdrawSurface> s = qkdrawopen(w.get());
+        std::unique_ptr<qkdrawSurface> s = qkdrawopen(w.win());
         s->fillRect(20, 20, 70, 60, 0x0000FF);
     }
     // A control bound to the standard name copies the window.
@@ -193,27 +160,25 @@ TEST(QkSysDrawSurface, CaptureAndSaveGiveTheSameImage)
     ASSERT_EQ(qkbmpencode(&fromClip, &expect), 0);
 
     const std::string path = w.tree().path("work/screen.bmp");
-    ASSERT_EQ(qksyswinsavescreenfile(w.get(), path.c_str()), 0);
+    ASSERT_EQ(qksyswinsavescreenfile(w.win(), path.c_str()), 0);
     std::string file = vxtest::readFile(path);
     EXPECT_EQ(std::vector<unsigned char>(file.begin(), file.end()), expect);
 
     // The standard callback asks for the name (answered here by the
     // environment, as unattended runs are), then returns to the home folder.
-    char before[512];
-    ASSERT_NE(getcwd(before, sizeof before), nullptr);
-    ASSERT_EQ(qkwinsethomedir(w.get(), w.tree().work().c_str()), 0);
+    ASSERT_EQ(qkwinsethomedir(w.win(), w.tree().work().c_str()), 0);
     const std::string asked = w.tree().path("work/asked.bmp");
-    setenv("VX_FILEDLG_AUTOANSWER", asked.c_str(), 1);
-    ASSERT_EQ(chdir(w.tree().root().c_str()), 0);
-    EXPECT_EQ(qkwinSaveScreen(w.get()), 0);
-    unsetenv("VX_FILEDLG_AUTOANSWER");
-    char after[512];
-    ASSERT_NE(getcwd(after, sizeof after), nullptr);
-    EXPECT_EQ(std::string(after), w.tree().work());
-    ASSERT_EQ(chdir(before), 0);
+    {
+        vxtest::EnvGuard answer("VX_FILEDLG_AUTOANSWER", asked.c_str());
+        vxtest::CwdGuard cwd(w.tree().root());
+        EXPECT_EQ(qkwinSaveScreen(w.win()), 0);
+        char after[512];
+        ASSERT_NE(getcwd(after, sizeof after), nullptr);
+        EXPECT_EQ(std::string(after), w.tree().work());
+    }
     file = vxtest::readFile(asked);
     EXPECT_EQ(std::vector<unsigned char>(file.begin(), file.end()), expect);
 
-    EXPECT_EQ(qksyswinsavescreenfile(w.get(), w.tree().path("missing/x.bmp").c_str()), -1);
+    EXPECT_EQ(qksyswinsavescreenfile(w.win(), w.tree().path("missing/x.bmp").c_str()), -1);
     EXPECT_EQ(qkwinCaptureScreen(nullptr), -2);
 }

@@ -48,7 +48,7 @@
 #include "qkwincfgsrv.h"
 #include "qkwinfuncsrv.h"
 #include "qkwinpalettesrv.h"
-#include "vxtestsupport.h"
+#include "vxtestqt.h"
 
 namespace {
 
@@ -66,62 +66,13 @@ int record(qkwinInfo* w)
     return 0;
 }
 
-// A window of the framework built from a definition file, displayed, its
-// callbacks named "tst..." bound to record(), those named "page..." to the
-// page display callback.
-class Window {
-public:
-    explicit Window(const std::string& body, const std::vector<std::pair<std::string, std::string>>& files = {})
-    {
-        for (const auto& [name, text] : files) tree_.write(name, text);
-        const std::string def = tree_.write("main.xml", "<?xml version=\"1.0\"?>\n<MAINWINDOW>\n" + body + "</MAINWINDOW>\n");
-        w_ = qkwinallocate();
-        qkwinpalettecreatefrom(w_, tree_.path("no-colour-list.xml").c_str());
-        EXPECT_EQ(qkwincfgsetpath(w_, def.c_str()), 0);
-        EXPECT_EQ(qkwincfgread(w_), 0);
-        qkwinfuncloadaddr(w_, "tst", record);
-        qkwinfuncloadaddr(w_, "page", qkstdpagedspcb);
-        qksyswinsetstyle(w_);
-        qksyswinsetclass(w_);
-        EXPECT_EQ(qksyswindsp(w_), 0);
-        // Sub-tab pages bind their own callbacks.
-        for (int i = 0; i < w_->tab.cnt; ++i)
-            for (int k = 0; k < w_->tab.idPtr[i].subCnt; ++k)
-                if (qkwinInfo* page = w_->tab.idPtr[i].subidPtr[k].cldPtr) qkwinfuncloadaddr(page, "tst", record);
-        g_fired.clear();
-    }
-    ~Window()
-    {
-        g_fired.clear();
-        qksyswinfree(w_);
-    }
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-
-    qkwinInfo* win() const { return w_; }
-    QWidget* top() const { return qksyswinobj(w_)->top; }
-    std::string path(const std::string& name) const { return tree_.path(name); }
-
-    // The control with object name "id<n>" (in the window or its pages).
-    template <class T = QWidget> T* find(int id) const
-    {
-        T* w = top()->findChild<T*>(QStringLiteral("id%1").arg(id));
-        EXPECT_NE(w, nullptr) << "control " << id;
-        return w;
-    }
-
-private:
-    vxtest::TempTree tree_;
-    qkwinInfo* w_ = nullptr;
-};
-
 std::string color(const char* kind, const char* name)
 {
     return std::string("<") + kind + ">\n<NAME>" + name + "</NAME>\n</" + kind + ">\n";
 }
 
-// A window with one control of every kind.
-std::string everyKind(const std::string& pageFile)
+// A window with one control of every kind; its first sub-tab shows the monitor page.
+std::string everyKind()
 {
     return "<TITLE>Controls</TITLE>\n<WIDTH>760</WIDTH>\n<HEIGHT>520</HEIGHT>\n"
            "<FONT>\n<ID>318</ID>\n<NAME>DejaVu Sans Mono</NAME>\n<HEIGHT>13</HEIGHT>\n<FAMILY>MODERN</FAMILY>\n</FONT>\n"
@@ -163,8 +114,7 @@ std::string everyKind(const std::string& pageFile)
            "<HEIGHT>24</HEIGHT>\n</DATEPICK>\n"
            "<TAB>\n<ID>500</ID>\n<NAME>Pages</NAME>\n<XORIG>440</XORIG>\n<YORIG>30</YORIG>\n<WIDTH>310</WIDTH>\n"
            "<HEIGHT>200</HEIGHT>\n<FUNCTION>tstTab</FUNCTION>\n"
-           "<SUBTAB>\n<ID>511</ID>\n<NAME>Monitor</NAME>\n<TOOLTIP>Measurement records</TOOLTIP>\n<PATH>" + pageFile +
-           "</PATH>\n<FUNCTION>tstSubTab</FUNCTION>\n</SUBTAB>\n"
+           "<SUBTAB>\n<ID>511</ID>\n<NAME>Monitor</NAME>\n<TOOLTIP>Measurement records</TOOLTIP>\n<PATH>{cfg}/monitor.xml</PATH>\n<FUNCTION>tstSubTab</FUNCTION>\n</SUBTAB>\n"
            "<SUBTAB>\n<ID>512</ID>\n<NAME>Spectra</NAME>\n</SUBTAB>\n</TAB>\n"
            "<HDR>\n<ID>600</ID>\n<NAME>FC10</NAME>\n<INDEX>59</INDEX>\n<PATH>hdr.txt</PATH>\n<XORIG>10</XORIG>\n"
            "<YORIG>240</YORIG>\n<WIDTH>420</WIDTH>\n<HEIGHT>120</HEIGHT>\n"
@@ -187,6 +137,30 @@ const char* kMonitorPage =
     "<WIDTH>280</WIDTH>\n<HEIGHT>90</HEIGHT>\n</LIST>\n"
     "</MAINWINDOW>\n";
 
+// A window of the framework with the monitor page beside its definition,
+// displayed; its callbacks named "tst..." are bound to record(), those named
+// "page..." to the page display callback.
+class Window : public vxtest::QtWindow {
+public:
+    explicit Window(const std::string& body) : QtWindow(body, {{{"monitor.xml", kMonitorPage}}, bind})
+    {
+        // Sub-tab pages bind their own callbacks.
+        qkwinInfo* w = win();
+        for (int i = 0; i < w->tab.cnt; ++i)
+            for (int k = 0; k < w->tab.idPtr[i].subCnt; ++k)
+                if (qkwinInfo* page = w->tab.idPtr[i].subidPtr[k].cldPtr) qkwinfuncloadaddr(page, "tst", record);
+        g_fired.clear();
+    }
+    ~Window() { g_fired.clear(); }
+
+private:
+    static void bind(qkwinInfo* w)
+    {
+        qkwinfuncloadaddr(w, "tst", record);
+        qkwinfuncloadaddr(w, "page", qkstdpagedspcb);
+    }
+};
+
 QColor bgOf(QWidget* w, QPalette::ColorRole role) { return w->palette().color(role); }
 
 }  // namespace
@@ -194,10 +168,8 @@ QColor bgOf(QWidget* w, QPalette::ColorRole role) { return w->palette().color(ro
 // Every kind of control is made with its id, text, colours and state.
 TEST(QkWinControls, EveryKindOfControlFromTheDefinition)
 {
-    vxtest::TempTree files;
-    const std::string page = files.write("monitor.xml", kMonitorPage);
     std::ofstream("hdr.txt") << "Laser Temp C;25.01\nPeak Index;212;extra\n";
-    Window w(everyKind(page));
+    Window w(everyKind());
 
     struct Case {
         int id;
@@ -277,9 +249,7 @@ TEST(QkWinControls, EveryKindOfControlFromTheDefinition)
 // the notification maps to.
 TEST(QkWinControls, ClicksDispatchTheBoundCallback)
 {
-    vxtest::TempTree files;
-    const std::string page = files.write("monitor.xml", kMonitorPage);
-    Window w(everyKind(page));
+    Window w(everyKind());
     qkwinInfo* win = w.win();
     auto last = [&](int id) -> int {
         for (auto it = g_fired.rbegin(); it != g_fired.rend(); ++it)
@@ -379,11 +349,9 @@ TEST(QkWinControls, ClicksDispatchTheBoundCallback)
 // Every operation of the widget table, and -2 for controls that do not exist.
 TEST(QkWinControls, WidgetOperations)
 {
-    vxtest::TempTree files;
-    const std::string page = files.write("monitor.xml", kMonitorPage);
     std::string parts;
     for (int i = 0; i < 16; ++i) parts += "<SUBSTATBAR>\n<WIDTH>40</WIDTH>\n<NAME>p" + std::to_string(i) + "</NAME>\n</SUBSTATBAR>\n";
-    std::string body = everyKind(page);
+    std::string body = everyKind();
     body = body.substr(0, body.find("<STATBAR>")) + "<STATBAR>\n" + parts + "</STATBAR>\n";
     Window w(body);
     qkwinInfo* win = w.win();
@@ -638,9 +606,7 @@ TEST(QkWinControls, ControlsFollowTheDisplayScale)
 // serving events: every write arrives, nothing blocks.
 TEST(QkWinControls, WorkersWriteControlsWhileTheLoopRuns)
 {
-    vxtest::TempTree files;
-    const std::string page = files.write("monitor.xml", kMonitorPage);
-    Window w(everyKind(page));
+    Window w(everyKind());
     qkwinInfo* win = w.win();
     ASSERT_EQ(qkwinlistclear(win, 401), 0);
 
@@ -685,13 +651,10 @@ TEST(QkWinControls, WorkersWriteControlsWhileTheLoopRuns)
 // folder, for a person to look at; its text must be drawn.
 TEST(QkWinControls, RendersARepresentativeWindow)
 {
-    const QStringList families = QFontDatabase::families();
-    if (!families.contains("DejaVu Sans") || !families.contains("DejaVu Sans Mono"))
+    if (!vxtest::haveFonts({"DejaVu Sans", "DejaVu Sans Mono"}))
         GTEST_SKIP() << "fonts-dejavu-core is not installed";
-    vxtest::TempTree files;
-    const std::string page = files.write("monitor.xml", kMonitorPage);
     std::ofstream("hdr.txt") << "Laser Temp C;25.01\nPeak Index;212\nFit Ratio;0.9871\n";
-    std::string body = everyKind(page);
+    std::string body = everyKind();
     body.insert(body.find("<STATBAR>"),
                 "<TREEVIEW>\n<ID>1430</ID>\n<XORIG>440</XORIG>\n<YORIG>240</YORIG>\n<WIDTH>310</WIDTH>\n"
                 "<HEIGHT>220</HEIGHT>\n</TREEVIEW>\n");

@@ -18,7 +18,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <mutex>
@@ -37,77 +36,12 @@
 #include "qkwincfgsrv.h"
 #include "qkwinfuncsrv.h"
 #include "qkwinpalettesrv.h"
-#include "vxtestsupport.h"
+#include "vxtestqt.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-class Env {
-public:
-    Env(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name)) old_ = old, had_ = true;
-        setenv(name, value, 1);
-    }
-    ~Env()
-    {
-        if (had_)
-            setenv(name_.c_str(), old_.c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_, old_;
-    bool had_ = false;
-};
-
-// A main window from a definition file (extra files beside it); bind runs
-// after reading, before the window shows.
-class Window {
-public:
-    Window(const std::string& body, const std::vector<std::pair<std::string, std::string>>& files = {},
-           const std::function<void(qkwinInfo*)>& bind = {})
-    {
-        for (const auto& [name, text] : files) tree_.write("cfg/" + name, text);
-        std::string text = "<MAINWINDOW>\n" + body + "</MAINWINDOW>\n";
-        // File names in the definitions are relative to cfg/.
-        for (size_t at; (at = text.find("{cfg}")) != std::string::npos;) text.replace(at, 5, tree_.path("cfg"));
-        const std::string def = tree_.write("cfg/main.xml", text);
-        w_ = qkwinallocate();
-        qkwinpalettecreatefrom(w_, tree_.path("no-colours.xml").c_str());
-        EXPECT_EQ(qkwincfgsetpath(w_, def.c_str()), 0);
-        EXPECT_EQ(qkwincfgread(w_), 0);
-        if (bind) bind(w_);
-        qksyswinsetstyle(w_);
-        qksyswinsetclass(w_);
-        EXPECT_EQ(qksyswindsp(w_), 0);
-    }
-    ~Window() { qksyswinfree(w_); }
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-    qkwinInfo* win() const { return w_; }
-    QWidget* top() const { return qksyswinobj(w_)->top; }
-    const vxtest::TempTree& tree() const { return tree_; }
-
-private:
-    vxtest::TempTree tree_;
-    qkwinInfo* w_ = nullptr;
-};
-
-// The visible top-level window with this title.
-QWidget* topLevel(const QString& title)
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowTitle() == title) return w;
-    return nullptr;
-}
-
-template <class T = QWidget> T* control(QWidget* top, int id)
-{
-    return top ? top->findChild<T*>(QStringLiteral("id%1").arg(id)) : nullptr;
-}
+using vxtest::control;
+using vxtest::topLevel;
 
 std::atomic<int> g_runCalls{0};
 std::atomic<int> g_pings{0};
@@ -146,15 +80,15 @@ TEST(QkWinThreads, ChildWindowRunsOnItsOwnThread)
                               "<USERRUNFUNCTION>tstChildRun</USERRUNFUNCTION>\n"
                               "<BUTTON>\n<ID>601</ID>\n<NAME>Ping</NAME>\n<FUNCTION>tstChildPing</FUNCTION>\n</BUTTON>\n"
                               "</MAINWINDOW>\n";
-    Window w("<TITLE>Main</TITLE>\n<WIDTH>300</WIDTH>\n<HEIGHT>200</HEIGHT>\n"
+    vxtest::QtWindow w("<TITLE>Main</TITLE>\n<WIDTH>300</WIDTH>\n<HEIGHT>200</HEIGHT>\n"
              "<BUTTON>\n<ID>500</ID>\n<NAME>Open</NAME>\n<FUNCTION>qkwinstartchild</FUNCTION>\n</BUTTON>\n"
              "<CHILD>\n<ID>500</ID>\n<PATH>{cfg}/child.xml</PATH>\n</CHILD>\n",
-             {{"child.xml", child}}, [](qkwinInfo* m) {
-                 // The child takes both from its parent: the run function by
-                 // its id, the button's callback because it is inherited.
-                 qkwinfuncsetcallback(m, 198, "tstChildRun", childRun, 1);
-                 qkwinfuncsetcallback(m, 601, "tstChildPing", childPing, 1);
-             });
+             {{{"child.xml", child}}, [](qkwinInfo* m) {
+                  // The child takes both from its parent: the run function by
+                  // its id, the button's callback because it is inherited.
+                  qkwinfuncsetcallback(m, 198, "tstChildRun", childRun, 1);
+                  qkwinfuncsetcallback(m, 601, "tstChildPing", childPing, 1);
+              }});
     QTest::mouseClick(control(w.top(), 500), Qt::LeftButton);
     EXPECT_EQ(qksyswinwaitcreateFlag(w.win(), 50), 0);
     qkwinInfo* c = w.win()->actcldPtr;
@@ -197,7 +131,7 @@ int dlgThread(qkwinInfo* w)
 
 TEST(QkWinThreads, ScaleDialogOpenedByAWorkerStoresTheScale)
 {
-    Env autoAnswer("VX_MSGBOX_AUTOANSWER", "ok");   // "Restart for new scale"
+    vxtest::EnvGuard autoAnswer("VX_MSGBOX_AUTOANSWER", "ok");   // "Restart for new scale"
     const std::string dialog =
         "<MAINWINDOW>\n<TITLE>scale file</TITLE>\n<WIDTH>220</WIDTH>\n<HEIGHT>160</HEIGHT>\n"
         "<STATIC>\n<ID>9872</ID>\n<STRING>-</STRING>\n<XORIG>5</XORIG>\n<YORIG>5</YORIG>\n<WIDTH>200</WIDTH>\n"
@@ -208,14 +142,12 @@ TEST(QkWinThreads, ScaleDialogOpenedByAWorkerStoresTheScale)
         "<FUNCTION>tstDlgThread</FUNCTION>\n</BUTTON>\n"
         "<BUTTON>\n<ID>9876</ID>\n<NAME>OK</NAME>\n<XORIG>110</XORIG>\n<YORIG>60</YORIG>\n"
         "<FUNCTION>qkwinscalecallback</FUNCTION>\n</BUTTON>\n</MAINWINDOW>\n";
-    Window w("<TITLE>Main</TITLE>\n<SCALE>150</SCALE>\n<WIDTH>200</WIDTH>\n<HEIGHT>100</HEIGHT>\n"
+    vxtest::QtWindow w("<TITLE>Main</TITLE>\n<SCALE>150</SCALE>\n<WIDTH>200</WIDTH>\n<HEIGHT>100</HEIGHT>\n"
              "<DIALOG>\n<ID>9870</ID>\n<TITLE>Display scale</TITLE>\n<STARTID>9867</STARTID>\n"
              "<PATH>{cfg}/scale.xml</PATH>\n</DIALOG>\n",
-             {{"scale.xml", dialog}}, [](qkwinInfo* m) { qkwinfuncsetcallback(m, 9877, "tstDlgThread", dlgThread, 1); });
+             {{{"scale.xml", dialog}}, [](qkwinInfo* m) { qkwinfuncsetcallback(m, 9877, "tstDlgThread", dlgThread, 1); }});
     const std::string resource = w.tree().write("usercfg/userresource.txt", "QKD$X\ta\r\nUSER$SCALE\t100\r\n");
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(w.tree().work().c_str()), 0);
+    vxtest::CwdGuard cwd(w.tree().work());   // the scale goes to ../usercfg/userresource.txt
 
     std::atomic<int> result{1};
     std::thread::id workerId;
@@ -241,7 +173,6 @@ TEST(QkWinThreads, ScaleDialogOpenedByAWorkerStoresTheScale)
     }
     EXPECT_TRUE(QTest::qWaitFor([&] { return result.load() != 1; }, 5000));
     worker.join();
-    ASSERT_EQ(chdir(cwd), 0);
     EXPECT_EQ(result.load(), 0);
     {
         std::lock_guard<std::mutex> lock(g_idLock);
@@ -267,19 +198,19 @@ int tick(qkwinInfo* w)
 
 TEST(QkWinThreads, GuiThreadWaitsKeepTheWindowServing)
 {
-    Env manual("VX_MSGBOX_AUTOANSWER", "none");
-    Window w("<TITLE>timer</TITLE>\n");
+    vxtest::EnvGuard manual("VX_MSGBOX_AUTOANSWER", "none");
+    vxtest::QtWindow w("<TITLE>timer</TITLE>\n");
     qkwintimesetup(w.win(), 1, 50);
     qkwintimesetfunc(w.win(), tick);
     qkwintimestart(w.win());
 
     // The framework's sleep on the GUI thread: ticks go on.
     g_ticks = 0;
-    auto t0 = Clock::now();
+    vxtest::Stopwatch watch;
     EXPECT_EQ(qkwinsleep(w.win(), 2, 5), 0);
-    auto slept = Clock::now() - t0;
-    EXPECT_GE(slept, std::chrono::milliseconds(490));
-    EXPECT_LT(slept, std::chrono::milliseconds(1500));
+    const long long slept = watch.ms();
+    EXPECT_GE(slept, 490);
+    EXPECT_LT(slept, 1500);
     EXPECT_GE(g_ticks.load(), 4);
     EXPECT_EQ(w.win()->timer.timeCnt, 50 * g_ticks.load());
 
@@ -304,9 +235,9 @@ TEST(QkWinThreads, GuiThreadWaitsKeepTheWindowServing)
     std::thread worker([&] { answer = qkwinmsginfo(w.win(), "worker's box"); });
     ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
                                 5000));
-    t0 = Clock::now();
+    watch.restart();
     qkwinsleep(w.win(), 2, 3);
-    EXPECT_LT(Clock::now() - t0, std::chrono::milliseconds(1500));
+    EXPECT_LT(watch.ms(), 1500);
     EXPECT_EQ(answer.load(), 0);
     qobject_cast<QMessageBox*>(QApplication::activeModalWidget())->button(QMessageBox::Ok)->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return answer.load() == 121; }, 5000));
@@ -346,8 +277,8 @@ void sleepWorker(void*)
 
 TEST(QkWinThreads, StoppingAWorkerBlockedInTheWindowLayerReturns)
 {
-    Env manual("VX_MSGBOX_AUTOANSWER", "none");
-    Window w("<TITLE>stop</TITLE>\n");
+    vxtest::EnvGuard manual("VX_MSGBOX_AUTOANSWER", "none");
+    vxtest::QtWindow w("<TITLE>stop</TITLE>\n");
     g_win = w.win();
     struct Case {
         const char* name;
@@ -365,9 +296,9 @@ TEST(QkWinThreads, StoppingAWorkerBlockedInTheWindowLayerReturns)
         if (c.routine == boxWorker) {
             ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, 5000));
         }
-        auto t0 = Clock::now();
+        const vxtest::Stopwatch watch;
         EXPECT_EQ(qkthrdstop(&rec, id), 0);
-        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(2));
+        EXPECT_LT(watch.ms(), 2000);
         // The box went with its worker.
         EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }, 2000));
         qkthrdfreemem(&rec, id);
@@ -393,16 +324,16 @@ int idleTick(qkwinInfo*)
 
 TEST(QkWinThreads, AnIdleWindowWithATimerCostsAlmostNoCpu)
 {
-    Window w("<TITLE>idle</TITLE>\n");
+    vxtest::QtWindow w("<TITLE>idle</TITLE>\n");
     qkwintimesetup(w.win(), 1, 50);
     qkwintimesetfunc(w.win(), idleTick);
     qkwintimestart(w.win());
     qkwinsleep(w.win(), 2, 2);   // settle
     g_ticks = 0;
     const double cpu0 = cpuSeconds();
-    const auto t0 = Clock::now();
+    const vxtest::Stopwatch watch;
     qkwinsleep(w.win(), 2, 20);
-    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double wall = watch.ms() / 1000.0;
     const double cpu = cpuSeconds() - cpu0;
     EXPECT_GE(g_ticks.load(), 30);
     EXPECT_LT(cpu, 0.02 * wall) << "cpu " << cpu << " s in " << wall << " s";

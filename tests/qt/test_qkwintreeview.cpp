@@ -6,17 +6,16 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "qklogsrv.h"
-#include "qkwincfgsrv.h"
-#include "qkwinpalettesrv.h"
 #include "qkwintreeview.h"
 #include "qksyswinobj.h"
 #include "qksyswinsrv.h"
 #include "qksyswintreeview.h"
-#include "vxtestsupport.h"
+#include "vxtestqt.h"
 
 namespace {
 
@@ -29,23 +28,16 @@ protected:
         log = tree.path("work/tree.log");
         tree.write("work/.keep", "");
         ASSERT_EQ(qklogopn(log.c_str()), 0);
-        const std::string path = tree.write(
-            "cfg/win.xml", "<?xml version=\"1.0\"?>\n<MAINWINDOW>\n<TITLE>tree</TITLE>\n<WIDTH>300</WIDTH>\n"
-                           "<HEIGHT>300</HEIGHT>\n<TREEVIEW>\n<ID>1430</ID>\n<XORIG>10</XORIG>\n<YORIG>10</YORIG>\n"
-                           "<WIDTH>280</WIDTH>\n<HEIGHT>280</HEIGHT>\n</TREEVIEW>\n</MAINWINDOW>\n");
-        win = qkwinallocate();
-        qkwinpalettecreatefrom(win, tree.path("no-colours.xml").c_str());
-        ASSERT_EQ(qkwincfgsetpath(win, path.c_str()), 0);
-        ASSERT_EQ(qkwincfgread(win), 0);
-        qksyswinsetstyle(win);
-        qksyswinsetclass(win);
-        ASSERT_EQ(qksyswindsp(win), 0);
-        view = qksyswinobj(win)->canvas->findChild<QTreeWidget*>("id1430");
+        window = std::make_unique<vxtest::QtWindow>(
+            "<TITLE>tree</TITLE>\n<WIDTH>300</WIDTH>\n<HEIGHT>300</HEIGHT>\n<TREEVIEW>\n<ID>1430</ID>\n<XORIG>10</XORIG>\n"
+            "<YORIG>10</YORIG>\n<WIDTH>280</WIDTH>\n<HEIGHT>280</HEIGHT>\n</TREEVIEW>\n");
+        win = window->win();
+        view = window->find<QTreeWidget>(kTree);
         ASSERT_NE(view, nullptr);
     }
     void TearDown() override
     {
-        qksyswinfree(win);
+        window.reset();
         qklogcls();
     }
 
@@ -64,6 +56,7 @@ protected:
 
     vxtest::TempTree tree;
     std::string log;
+    std::unique_ptr<vxtest::QtWindow> window;
     qkwinInfo* win = nullptr;
     QTreeWidget* view = nullptr;
 };
@@ -211,7 +204,7 @@ TEST_F(TreeWindow, WorkerBuildsATreeAndTreesShowAndHide)
     EXPECT_EQ(qkwinTrWvCheckByID(win, 1500), 1);
     ASSERT_EQ(qkwinSetTrVwSize(win, 1500, 0, 0, 50, 50), 0);
     ASSERT_EQ(qkwinCreateTrVw(win, 1500, 0), 0);
-    QTreeWidget* second = qksyswinobj(win)->canvas->findChild<QTreeWidget*>("id1500");
+    QTreeWidget* second = window->find<QTreeWidget>(1500);
     ASSERT_NE(second, nullptr);
     ASSERT_EQ(qksyswintvdsp(win, kTree, 1), 0);
     EXPECT_TRUE(view->isVisible());
