@@ -365,23 +365,21 @@ TEST_F(VxAnaVersion, ShippedProfilesOfEverySupportedVersionLoad)
         const vxSpectraAppInfo& sp = *vx.spData.appPtr;
         const vxDiagAppInfo& diag = *vx.dpData.dvData.appPtr;
         std::string lines = vxtest::readFile(log).substr(before);
-        const std::string expected[] = {
-            "Auto poll rate: " + std::to_string(vx.spData.autoPollRate),
-            "Demand poll rate: " + std::to_string(vx.spData.demandPollRate),
-            "Loaded: " + std::to_string(sp.plotAcnt) + ", Plot A curves",
-            "Loaded: " + std::to_string(sp.plotBcnt) + ", Plot B curves",
-            "Loaded: " + std::to_string(sp.plotCcnt) + ", Plot C curves",
-            "Loaded: " + std::to_string(sp.digHdrCnt) + ", FC10 parameters",
-            "Loaded: " + std::to_string(vx.ppData.plData.tvMenu.groupCnt) + ", parameter groups",
-            "Loaded: " + std::to_string(diag.paramCnt) + ", diagnostic parameter",
-            "Loaded: " + std::to_string(diag.alarmCnt) + ", diagnostic alarms",
+        auto line = [](const std::string& what, int n) { return "vxLoadDataCfgFiles: " + what + std::to_string(n) + "$"; };
+        auto loaded = [](int n, const std::string& what) {
+            return "vxLoadDataCfgFiles: Loaded: " + std::to_string(n) + ", " + what + "$";
         };
-        std::size_t at = 0;
-        for (const std::string& line : expected) {
-            std::size_t pos = lines.find("vxLoadDataCfgFiles: " + line + "\n", at);
-            EXPECT_NE(pos, std::string::npos) << line;
-            if (pos != std::string::npos) at = pos;
-        }
+        EXPECT_TRUE(vxtest::linesInOrder(lines, {
+            line("Auto poll rate: ", vx.spData.autoPollRate),
+            line("Demand poll rate: ", vx.spData.demandPollRate),
+            loaded(sp.plotAcnt, "Plot A curves"),
+            loaded(sp.plotBcnt, "Plot B curves"),
+            loaded(sp.plotCcnt, "Plot C curves"),
+            loaded(sp.digHdrCnt, "FC10 parameters"),
+            loaded(vx.ppData.plData.tvMenu.groupCnt, "parameter groups"),
+            loaded(diag.paramCnt, "diagnostic parameter"),
+            loaded(diag.alarmCnt, "diagnostic alarms"),
+        }));
     }
 }
 

@@ -29,12 +29,8 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
-std::string bytes(const unsigned char* p, int n)
-{
-    return std::string(reinterpret_cast<const char*>(p), static_cast<std::size_t>(n));
-}
+using vxtest::bytes;
 
 class VxLinkProto : public ::testing::Test {
 protected:
@@ -100,7 +96,7 @@ TEST_F(VxLinkProto, ReadFramesCrcAndDump)
         EXPECT_EQ(vx.mbData.fcID, 3);
         ASSERT_EQ(vx.mbData.fcByteCnt, 8);
         std::string got = bytes(vx.mbData.fcPtr, 8);
-        EXPECT_EQ(got.substr(0, c.frame.size()), bytes(c.frame.data(), static_cast<int>(c.frame.size())));
+        EXPECT_EQ(got.substr(0, c.frame.size()), bytes(c.frame.data(), c.frame.size()));
         // Whatever the frame, a CRC over all 8 bytes is 0 when the CRC is right.
         vx.mbData.fcByteCnt = 10;
         EXPECT_EQ(vxCalculateMbCRC(&vx), 0);
@@ -248,10 +244,6 @@ protected:
         ASSERT_GE(master_, 0);
         ASSERT_EQ(grantpt(master_) | unlockpt(master_), 0);
         ASSERT_EQ(symlink(ptsname(master_), tree_.path("dev/ttyV0").c_str()), 0);
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        startDir_ = cwd;
-        ASSERT_EQ(chdir(tree_.work().c_str()), 0);
         qkcommAsynSetDevName("\\\\.\\COM");
         vxAnalyzerComInfo& com = vx.anaCom;
         com.asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);   // ../dev/ttyV0
@@ -267,9 +259,6 @@ protected:
         vxAsynClose(&vx);
         EXPECT_EQ(vx.anaCom.asyn.fd, 0);
         close(master_);
-        if (!startDir_.empty()) {
-            EXPECT_EQ(chdir(startDir_.c_str()), 0);
-        }
         VxLinkProto::TearDown();
     }
     int pending() const
@@ -308,16 +297,16 @@ protected:
     }
 
     int master_ = -1;
-    std::string startDir_;
+    vxtest::CwdGuard cwd_{tree_.work()};   // the virtual port is ../dev/ttyV0
     std::thread peer_;
 };
 
 TEST_F(VxLinkPty, SerialReadBoundsWritesAndCounters)
 {
     vxAnalyzerComInfo& com = vx.anaCom;
-    auto t0 = Clock::now();
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(vxAsynRead(&vx), 0);   // nothing waiting: two polls, no window needed
-    auto took = Clock::now() - t0;
+    const auto took = watch.elapsed();
     EXPECT_GE(took, 190ms);
     EXPECT_LT(took, 1500ms);
     EXPECT_EQ(com.rdByteCnt, 0);
@@ -376,7 +365,7 @@ TEST_F(VxLinkPty, DataBlocks)
         EXPECT_EQ(vxGetDiagRespMsg(&vx), c.status);
         peer_.join();
         EXPECT_EQ(vx.diagProt.dataCnt, static_cast<int>(c.payload.size()));
-        EXPECT_EQ(bytes(vx.diagProt.rspBuf, vx.diagProt.dataCnt), c.payload);
+        EXPECT_EQ(bytes(vx.diagProt.rspBuf, static_cast<std::size_t>(vx.diagProt.dataCnt)), c.payload);
     }
     // Readable text without a block passes while identification checks it.
     vx.anaCom.checkBaud = 1;

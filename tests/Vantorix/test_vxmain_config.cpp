@@ -45,21 +45,13 @@ TEST(VxMainConfig, ShippedConfigurationStartsAndOpensItsLog)
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0);
     // -d keeps every line on standard output, whatever STDOUTFLAG says.
-    const std::vector<std::string> expected = {
-        R"(vxCfgLoad: processed: [1-9]\d* config parameters)",
-        R"(vxmain: Vantorix NQE Started)",
-        R"(vxmain: Vantorix NQE 1\.6\.0, build: .*)",
-        R"(vxmain: OS: .*, process ID: [1-9]\d*)",
-        R"(vxExit: Vantorix NQE Exit)",
-    };
-    size_t pos = 0;
-    for (const std::string& pattern : expected) {
-        std::smatch lm;
-        std::string rest = r.out.substr(pos);
-        ASSERT_TRUE(std::regex_search(rest, lm, std::regex("(^|\n)[0-9-]*" + pattern + "\n"))) << pattern << "\n"
-                                                                                             << r.out;
-        pos += static_cast<size_t>(lm.position(0) + lm.length(0)) - 1;
-    }
+    EXPECT_TRUE(vxtest::linesInOrder(r.out, {
+        R"(^[0-9-]*vxCfgLoad: processed: [1-9]\d* config parameters$)",
+        R"(^[0-9-]*vxmain: Vantorix NQE Started$)",
+        R"(^[0-9-]*vxmain: Vantorix NQE 1\.6\.0, build: .*$)",
+        R"(^[0-9-]*vxmain: OS: .*, process ID: [1-9]\d*$)",
+        R"(^[0-9-]*vxExit: Vantorix NQE Exit$)",
+    }));
     EXPECT_EQ(vxtest::countLines(r.out, "VX configuration error"), 0);
 
     ASSERT_TRUE(vxtest::fileExists(logPath.string())) << logPath;

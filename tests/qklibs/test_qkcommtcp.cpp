@@ -15,6 +15,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -26,19 +27,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-long long MsSince(Clock::time_point t)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
-}
-
-std::string Pattern(size_t n)
-{
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 13 + i / 256) & 0xff);
-    return s;
-}
 
 // A plain listening socket on 127.0.0.1 as the far end.
 struct PlainListener {
@@ -106,8 +94,7 @@ protected:
         qkcommTCPServiceInfo& role = Role(rec);
         std::vector<unsigned char> buf(n);
         size_t got = 0;
-        auto end = Clock::now() + 5s;
-        while (got < n && Clock::now() < end) {
+        for (const vxtest::Stopwatch watch; got < n && watch.elapsed() < 5s;) {
             role.dbuf = buf.data() + got;
             role.bcnt = static_cast<int>(n - got);
             int r = qkcommSocketRecv(&rec);
@@ -115,7 +102,7 @@ protected:
             if (r < 0) break;
             got += static_cast<size_t>(r);
         }
-        return std::string(reinterpret_cast<char*>(buf.data()), got);
+        return vxtest::bytes(buf.data(), got);
     }
     static int Send(qkcommTCPInfo& rec, const std::string& data)
     {
@@ -151,7 +138,7 @@ TEST_F(TcpTest, ClientAndServerExchangeExactBytes)
     client.audit = 16;
     server.audit = 8;
     for (size_t n : {1u, 1000u, 5120u}) {
-        std::string data = Pattern(n);
+        std::string data = vxtest::bytePattern(n);
         EXPECT_EQ(Send(client, data), static_cast<int>(n));
         EXPECT_EQ(client.client.socketState, 9);
         EXPECT_EQ(ReceiveAll(server, n), data) << n;
@@ -175,9 +162,9 @@ TEST_F(TcpTest, ReceiveRules)
     client.client.bcnt = 4;
 
     // Nothing pending: back after the 1 ms poll, state untouched.
-    auto t = Clock::now();
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(qkcommSocketRecv(&client), 0);
-    EXPECT_LT(MsSince(t), 50);
+    EXPECT_LT(watch.ms(), 50);
     EXPECT_EQ(client.client.socketState, 5);
 
     // More than bcnt: exactly bcnt per call, the rest stays pending.
@@ -216,12 +203,12 @@ TEST_F(TcpTest, SendToAClosedPeerNeitherRaisesNorHangs)
     PlainListener peer;
     Connect(peer.port);
     close(peer.accept());
-    std::string data = Pattern(64);
-    auto t = Clock::now();
+    std::string data = vxtest::bytePattern(64);
+    const vxtest::Stopwatch watch;
     int sent = 64;
     for (int i = 0; i < 20 && sent == 64; ++i) sent = Send(client, data);
     EXPECT_LT(sent, 64);   // SIGPIPE would have ended the program
-    EXPECT_LT(MsSince(t), 3000);
+    EXPECT_LT(watch.ms(), 3000);
     EXPECT_TRUE(logged("qkcommSocketSend call to send"));
 }
 
@@ -302,14 +289,15 @@ TEST_F(TcpTest, AddressFilter)
 
 TEST_F(TcpTest, ServerNameAndHostLookups)
 {
-    std::string var = "VX_TEST_SERVER_" + std::to_string(getpid());
-    setenv(var.c_str(), "localhost", 1);
-    server.service = 1;
-    qkstrset(server.server.srvName, var.c_str());
-    ASSERT_EQ(qkcommSocketInit(&server), 0);
-    EXPECT_STREQ(server.server.srvName, "localhost");
-    EXPECT_STREQ(server.server.address, "127.0.0.1");
-    unsetenv(var.c_str());
+    {
+        std::string var = "VX_TEST_SERVER_" + std::to_string(getpid());
+        vxtest::EnvGuard name(var.c_str(), "localhost");
+        server.service = 1;
+        qkstrset(server.server.srvName, var.c_str());
+        ASSERT_EQ(qkcommSocketInit(&server), 0);
+        EXPECT_STREQ(server.server.srvName, "localhost");
+        EXPECT_STREQ(server.server.address, "127.0.0.1");
+    }
 
     qkcommTCPInfo lost{};
     lost.service = 1;
@@ -323,6 +311,35 @@ TEST_F(TcpTest, ServerNameAndHostLookups)
     EXPECT_EQ(qkcommGetHostIPbyName("no-such-host.invalid"), nullptr);
     EXPECT_NE(qkcommGetHostNamebyIP("127.0.0.1"), nullptr);
     EXPECT_EQ(qkcommGetHostNamebyIP("not an address"), nullptr);
+}
+
+// A flush discards what is pending without waiting and leaves a peer's close
+// for the next receive to report.
+TEST_F(TcpTest, FlushDiscardsPendingInputOnly)
+{
+    PlainListener peer;
+    Connect(peer.port);
+    int far = peer.accept();
+    ASSERT_GE(far, 0);
+    auto pending = [&] {
+        int n = 0;
+        return ioctl(client.client.fd, FIONREAD, &n) == 0 ? n : -1;
+    };
+    EXPECT_EQ(qkcommSocketFlush(&client), 0);
+    const std::string late = vxtest::bytePattern(3000);
+    ASSERT_EQ(write(far, late.data(), late.size()), 3000);
+    ASSERT_TRUE(vxtest::waitFor([&] { return pending() == 3000; }));
+    EXPECT_EQ(qkcommSocketFlush(&client), 3000);
+    EXPECT_EQ(pending(), 0);
+
+    ASSERT_EQ(write(far, "OK", 2), 2);
+    close(far);
+    ASSERT_TRUE(vxtest::waitFor([&] { return pending() == 2; }));
+    EXPECT_EQ(qkcommSocketFlush(&client), 2);
+    unsigned char buf[8];
+    client.client.dbuf = buf;
+    client.client.bcnt = sizeof buf;
+    EXPECT_EQ(qkcommSocketRecv(&client), -3);
 }
 
 }  // namespace

@@ -31,7 +31,6 @@
 #include "vxtestsupport.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -60,7 +59,7 @@ std::string firstArgument()
 [[maybe_unused]] const int helperMode = [] {
     std::string mode = firstArgument();
     if (mode == "--vx-sleep-helper") {
-        qksystemsleep(60000);
+        qksystemsleep(60000);   // a process that stays until it is ended: the sleep is its whole job
         _exit(0);
     }
     if (mode == "--vx-killself-helper") {
@@ -69,11 +68,8 @@ std::string firstArgument()
         // the caller out would end us.
         std::string name = ownExecutableName();
         int self = getpid();
-        auto deadline = Clock::now() + std::chrono::seconds(10);
-        while (qksystemfindprocess(name.c_str(), self) == 0) {
-            if (Clock::now() > deadline) _exit(3);
-            qksystemsleep(10);
-        }
+        if (!vxtest::waitFor([&] { return qksystemfindprocess(name.c_str(), self) != 0; }, std::chrono::seconds(10)))
+            _exit(3);
         qksyskillprocess(name.c_str());
         _exit(0);
     }
@@ -99,11 +95,6 @@ std::string randomSuffix()
     char buf[16];
     qkstrfmt(buf, sizeof buf, "%06x", rd() & 0xFFFFFF);
     return buf;
-}
-
-long long elapsedMs(Clock::time_point start)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
 // ---- byte order ----------------------------------------------------------------
@@ -166,9 +157,9 @@ TEST(SysTime, SleepUnits)
         {2, -3, 0, 200},
     };
     for (const auto& c : cases) {
-        auto start = Clock::now();
+        const vxtest::Stopwatch watch;
         qksyssleep(c.unit, c.count);
-        long long ms = elapsedMs(start);
+        const long long ms = watch.ms();
         EXPECT_GE(ms, c.minMs) << "unit " << c.unit << " count " << c.count;
         EXPECT_LE(ms, c.maxMs) << "unit " << c.unit << " count " << c.count;
     }
@@ -178,7 +169,7 @@ std::atomic<int> sleeperPhase{0};
 void sleeperWorker(void*)
 {
     sleeperPhase = 1;
-    qksyssleep(1, 30);
+    qksyssleep(1, 30);   // the wait point under test: the stop must end it
     sleeperPhase = 2;   // never reached: the stop unwinds the sleep
 }
 
@@ -190,9 +181,9 @@ TEST(SysTime, SleepOfAWorkerEndsAtItsStop)
     qkthrdloadadd(&rec, id, sleeperWorker);
     qkthrdstart(&rec, id);
     ASSERT_TRUE(vxtest::waitFor([] { return sleeperPhase.load() == 1; }));
-    auto start = Clock::now();
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(qkthrdstop(&rec, id), 0);
-    EXPECT_LT(elapsedMs(start), 3000);
+    EXPECT_LT(watch.ms(), 3000);
     EXPECT_EQ(sleeperPhase.load(), 1);
     qkthrdfreemem(&rec, id);
 }
@@ -272,17 +263,15 @@ TEST(SysInfo, DescriptionKindsAndOsType)
     EXPECT_STREQ(gqk_syswrkbuf, " Processor type: 8664");
 #endif
 
-    const char* domain = std::getenv("USERDOMAIN");
-    std::string saved = domain ? domain : "";
-    unsetenv("USERDOMAIN");
-    EXPECT_EQ(qksysGetSysInfo(3), 0);
-    EXPECT_EQ(gqk_syswrkbuf[0], ' ');
-    EXPECT_GT(std::strlen(gqk_syswrkbuf), 1u);
-    setenv("USERDOMAIN", "LABNET", 1);
-    EXPECT_EQ(qksysGetSysInfo(3), 0);
-    EXPECT_STREQ(gqk_syswrkbuf, "LABNET");
-    if (domain) setenv("USERDOMAIN", saved.c_str(), 1);
-    else unsetenv("USERDOMAIN");
+    {
+        vxtest::EnvGuard noDomain("USERDOMAIN", nullptr);
+        EXPECT_EQ(qksysGetSysInfo(3), 0);
+        EXPECT_EQ(gqk_syswrkbuf[0], ' ');
+        EXPECT_GT(std::strlen(gqk_syswrkbuf), 1u);
+        vxtest::EnvGuard domain("USERDOMAIN", "LABNET");
+        EXPECT_EQ(qksysGetSysInfo(3), 0);
+        EXPECT_STREQ(gqk_syswrkbuf, "LABNET");
+    }
 
     EXPECT_EQ(qksysGetSysInfo(7), -2);
     EXPECT_STREQ(gqk_syswrkbuf, "");
@@ -426,9 +415,9 @@ TEST(SysKill, EndsExactlyTheFirstOtherInstance)
     EXPECT_TRUE(first.running());
     EXPECT_TRUE(second.running());
 
-    auto start = Clock::now();
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(qksyskillprocess(name.c_str()), 0);
-    EXPECT_LT(elapsedMs(start), 2500) << "sleep ends at SIGTERM, no grace period needed";
+    EXPECT_LT(watch.ms(), 2500) << "sleep ends at SIGTERM, no grace period needed";
     int lower = std::min(first.pid(), second.pid());
     vxtest::Process& ended = first.pid() == lower ? first : second;
     vxtest::Process& alive = first.pid() == lower ? second : first;
