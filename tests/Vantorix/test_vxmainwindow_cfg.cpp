@@ -18,6 +18,7 @@
 
 #include "qkcfgsrv.h"
 #include "qklogsrv.h"
+#include "qkplotsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
 #include "qksyswinregstdfunc.h"
@@ -451,11 +452,20 @@ TEST_F(MainWindowCfg, RecordFormatTagsAndColourNames)
     std::set<std::string> programKeys, windowNames;
     const qkcfgsrvInfo* r = app->cfg.cfgPtr;
     for (int i = 0; i < r->numArgs; ++i) (i < VX_CFGKEYCNT ? programKeys : windowNames).insert(r->argsPtr[i].name);
-    const std::set<std::string> plotNames = {
-        "PLOT", "CLASS", "SIZE", "GRID", "AXIS", "COLOR", "BACKGROUND", "FORGROUND", "EDGE", "TEXT", "MARGIN",
-        "SCALE", "MAJOR", "MINOR", "PEN", "COMMENT", "BORDER", "RESOURCEFILE", "INCLUDEFILE", "USERDEFINITION",
-        "XORIG", "YORIG", "WIDTH", "HEIGHT", "RGB", "INCREMENT", "TOP", "BOTTOM", "LEFT", "RIGHT", "STYLE",
-        "TYPE", "LENGTH", "NAME", "STRING", "FONTID", "ID", "ADJUST"};
+    // Plot files: the names the plot engine registers on its own reader.
+    std::set<std::string> plotNames;
+    {
+        qkplotInfo* plot = qkplotcreate();
+        qkcfgsrvInfo plotReader{};
+        plotReader.ndx = -1;
+        plot->cfgPtr = &plotReader;
+        ASSERT_EQ(qkplotcfgregister(plot), 0);
+        for (int i = 0; i < plotReader.numArgs; ++i) plotNames.insert(plotReader.argsPtr[i].name);
+        plot->cfgPtr = nullptr;
+        qkcfgfreemem(&plotReader);
+        qkplotdestroy(plot);
+    }
+    ASSERT_FALSE(plotNames.empty());
     struct File {
         fs::path path;
         std::vector<const std::set<std::string>*> vocabulary;
