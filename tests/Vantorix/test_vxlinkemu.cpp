@@ -40,7 +40,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
 // The page's Modbus exchange for cnt values from a profile register 4nnnn.
 int readRegisters(int number, int cnt)
@@ -77,10 +76,6 @@ protected:
         fs::copy(fs::path(VX_SOURCE_DIR) / "cfg", tree_.path("cfg"),
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         fs::create_directories(tree_.path("logs"));
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        startDir_ = cwd;
-        ASSERT_EQ(chdir(tree_.work().c_str()), 0);
         vxPtr = &vx;
         vxInitialize(&vx);
         // The main window record exists, but no platform window is shown:
@@ -97,9 +92,6 @@ protected:
         vxCfgFree(&vx);
         vxFreeResources(&vx);
         qklogcls();
-        if (!startDir_.empty()) {
-            EXPECT_EQ(chdir(startDir_.c_str()), 0);
-        }
     }
     std::string log() const { return vxtest::readFile(tree_.path("logs/vxMain.log")); }
     void closeLink()
@@ -165,7 +157,7 @@ protected:
     }
 
     vxtest::TempTree tree_;
-    std::string startDir_;
+    vxtest::CwdGuard cwd_{tree_.work()};   // the program's files are ../cfg, ../logs, ../dev
     std::unique_ptr<vxtest::Process> emu_;
 };
 
@@ -223,9 +215,9 @@ TEST_F(VxLinkEmu, SerialIdentifyLoadAndReadRegisters)
         startEmu({"--personality", p.name, "--pty", std::to_string(vport)});
         connectSerial(vport, baud);
         std::size_t before = log().size();
-        auto t0 = Clock::now();
+        const vxtest::Stopwatch watch;
         ASSERT_EQ(identify(), 2);
-        EXPECT_LT(Clock::now() - t0, 15s);
+        EXPECT_LT(watch.elapsed(), 15s);
         std::string lines = log().substr(before);
         EXPECT_EQ(vxtest::countLines(lines, "Trying HC12 analyzer at"), baud == 9600 ? 1 : 0);
         EXPECT_EQ(vx.anaCom.checkBaud, 0);
@@ -265,9 +257,9 @@ TEST_F(VxLinkEmu, ModbusExceptionsAndTimeouts)
 
     // Frames of another slave are ignored: the read runs into its time-out.
     faults("wrong-slave 9");
-    auto t0 = Clock::now();
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(readRegisters(43001, 1), -2);
-    EXPECT_LT(Clock::now() - t0, 9s);
+    EXPECT_LT(watch.elapsed(), 9s);
 
     faults("silence");
     EXPECT_EQ(readRegisters(43001, 1), -2);
@@ -294,7 +286,7 @@ TEST_F(VxLinkEmu, IdentificationUnderLineFaults)
         vx.anaDetails.size = 0;
         std::size_t before = log().size();
         EXPECT_EQ(vxAnalyzerGetID(&vx), c.result);
-        std::string id(reinterpret_cast<const char*>(vx.anaDetails.dataID), static_cast<std::size_t>(vx.anaDetails.size));
+        const std::string id = vxtest::bytes(vx.anaDetails.dataID, static_cast<std::size_t>(vx.anaDetails.size));
         if (c.result == 2) {
             EXPECT_NE(id.find("ARM9_FS-1.05 0233,"), std::string::npos) << id;
             EXPECT_LE(vx.diagProt.dataCnt, 4096);
@@ -309,9 +301,9 @@ TEST_F(VxLinkEmu, UnpluggedSerialPortDuringRead)
 {
     startEmu({"--personality", "fs", "--pty", "0", "--drop-after", "5", "--reconnect-ms", "60000"});
     connectSerial(0, 19200);
-    auto t0 = Clock::now();
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(identify(), -1);   // the failed write of the identity request
-    EXPECT_LT(Clock::now() - t0, 10s);
+    EXPECT_LT(watch.elapsed(), 10s);
     std::string text = log();
     EXPECT_GE(vxtest::countLines(text, "vxAsynRead: read error size: 5120, cnt: 0"), 1);
     EXPECT_EQ(vxtest::countLines(text, "vxAsynWrite: err: -1, cnt: 7"), 1);
@@ -336,9 +328,10 @@ TEST_F(VxLinkEmu, TcpSendFailureAsksTheUser)
     vx.anaCom.connectType = 2;
     vx.diagProt.modbusAddr = 1;
     vxBuildDiagReqMsg(&vx, "01");
-    setenv("VX_MSGBOX_AUTOANSWER", "no", 1);
-    EXPECT_EQ(vxSendDiagReqMsg(&vx), 0);   // No: the program goes on
-    unsetenv("VX_MSGBOX_AUTOANSWER");
+    {
+        vxtest::EnvGuard answer("VX_MSGBOX_AUTOANSWER", "no");
+        EXPECT_EQ(vxSendDiagReqMsg(&vx), 0);   // No: the program goes on
+    }
     EXPECT_EQ(vxtest::countLines(log(), "vxTcpWrite: TCP/IP send error detected"), 1);
 
     GTEST_FLAG_SET(death_test_style, "threadsafe");

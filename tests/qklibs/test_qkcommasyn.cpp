@@ -1,9 +1,8 @@
 // Serial transport on real pseudo-terminals. The test holds the master side
 // as the analyzer; the transport opens a virtual port: a link ../dev/ttyV<n>
-// to the slave beside the working folder, reached as COM97+n. The working
-// folder is changed for the whole process, so every case runs in this one
-// program and restores it. Each case ends with as many open descriptors as
-// it started with.
+// to the slave beside the working folder, reached as COM97+n. Each case
+// works in its tree's work folder and goes back afterwards, and ends with as
+// many open descriptors as it started with.
 #include "qkcommasyn.h"
 
 #include <gtest/gtest.h>
@@ -34,20 +33,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-long long MsSince(Clock::time_point t)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count();
-}
-
-std::string Pattern(size_t n)
-{
-    // Every byte value, so carriage returns, XON/XOFF, interrupt and end-of-file
-    // characters must all pass untouched.
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 256) & 0xff);
-    return s;
-}
-
 // One pseudo-terminal; its slave is the virtual port ../dev/ttyV<n>.
 struct Pty {
     int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -71,7 +56,7 @@ struct Pty {
     std::string readN(size_t n) const
     {
         std::string got;
-        for (auto end = Clock::now() + 5s; got.size() < n && Clock::now() < end;) {
+        for (const vxtest::Stopwatch watch; got.size() < n && watch.elapsed() < 5s;) {
             pollfd p{master, POLLIN, 0};
             char buf[8192];
             ssize_t r = poll(&p, 1, 20) > 0 ? read(master, buf, std::min(sizeof buf, n - got.size())) : 0;
@@ -90,7 +75,10 @@ public:
             pollfd p{pty.master, POLLIN, 0};
             char buf[256];
             ssize_t r = poll(&p, 1, 10) > 0 ? read(pty.master, buf, sizeof buf) : 0;
-            if (r <= 0) {   // nothing, or no slave open at the moment
+            if (r <= 0) {
+                // Nothing, or no slave open at the moment: a master without
+                // its slave reports a hang-up at once, so back off instead of
+                // spinning until the transport opens the port again.
                 std::this_thread::sleep_for(5ms);
                 continue;
             }
@@ -116,10 +104,6 @@ class AsynTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        startDir_ = cwd;
-        ASSERT_EQ(chdir(tree.work().c_str()), 0);
         logPath_ = tree.path("comm.log");
         ASSERT_EQ(qklogopn(logPath_.c_str()), 0);
         qkcommAsynSetDevName(" \\\\.\\COM ");
@@ -131,12 +115,12 @@ protected:
     {
         EXPECT_EQ(vxtest::openDescriptors(), fds_) << "descriptors leaked";
         qklogcls();
-        ASSERT_EQ(chdir(startDir_.c_str()), 0);
     }
     bool logged(const std::string& text) const { return vxtest::readFile(logPath_).find(text) != std::string::npos; }
 
     vxtest::TempTree tree;
-    std::string startDir_, logPath_;
+    vxtest::CwdGuard cwd_{tree.work()};   // virtual ports are ../dev/ttyV<n>
+    std::string logPath_;
     int fds_ = 0;
 };
 
@@ -223,21 +207,21 @@ TEST_F(AsynTest, BytesPassUnchangedBothWays)
     int fd = qkcommAsynOpen(97, 115200, 0, 8, 1);
     ASSERT_GE(fd, 3);
     for (size_t n : {1u, 255u, 4096u, 5120u}) {
-        std::string data = Pattern(n);
+        std::string data = vxtest::bytePattern(n);
         EXPECT_EQ(qkcommAsynWrite(fd, data.data(), static_cast<int>(n)), static_cast<int>(n));
         EXPECT_EQ(pty.readN(n), data) << n;
 
         std::thread writer([&] { EXPECT_EQ(write(pty.master, data.data(), n), static_cast<ssize_t>(n)); });
         std::vector<unsigned char> buf(5120 + 1);
         size_t got = 0;
-        for (auto end = Clock::now() + 5s; got < n && Clock::now() < end;) {
+        for (const vxtest::Stopwatch watch; got < n && watch.elapsed() < 5s;) {
             int r = qkcommAsynRead(fd, buf.data() + got, static_cast<int>(n - got));
             if (r < 0) break;
             got += static_cast<size_t>(r);
             EXPECT_EQ(buf[got], 0) << "terminator";
         }
         writer.join();
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(buf.data()), got), data) << n;
+        EXPECT_EQ(vxtest::bytes(buf.data(), got), data) << n;
     }
     // Empty requests touch nothing; with the module bits the exchange is logged with a dump.
     EXPECT_EQ(qkcommAsynRead(fd, nullptr, 0), 0);
@@ -258,18 +242,18 @@ TEST_F(AsynTest, ReadReturnsWhatHasArrivedWithinASecond)
     ASSERT_GE(fd, 3);
     unsigned char buf[65];
     EXPECT_EQ(qkcommAsynStat(fd), 0);
-    auto t = Clock::now();
+    vxtest::Stopwatch watch;
     EXPECT_EQ(qkcommAsynRead(fd, buf, 64), 0);
-    EXPECT_GE(MsSince(t), 900);
-    EXPECT_LT(MsSince(t), 1500);
+    EXPECT_GE(watch.ms(), 900);
+    EXPECT_LT(watch.ms(), 1500);
 
     std::thread late([&] {
-        std::this_thread::sleep_for(200ms);
+        std::this_thread::sleep_for(200ms);   // the analyzer answers late on purpose, inside the read's second
         EXPECT_EQ(write(pty.master, "abc", 3), 3);
     });
-    t = Clock::now();
+    watch.restart();
     EXPECT_EQ(qkcommAsynRead(fd, buf, 64), 3);
-    EXPECT_LT(MsSince(t), 800);
+    EXPECT_LT(watch.ms(), 800);
     late.join();
     EXPECT_STREQ(reinterpret_cast<char*>(buf), "abc");
 
@@ -289,10 +273,10 @@ TEST_F(AsynTest, DeviceGoneOrNeverDrainingEndsTheCall)
     close(std::exchange(gone.master, -1));
     unsigned char buf[16];
     EXPECT_EQ(qkcommAsynStat(fd), -2);
-    auto t = Clock::now();
+    vxtest::Stopwatch watch;
     EXPECT_EQ(qkcommAsynRead(fd, buf, 8), -1);
     EXPECT_EQ(qkcommAsynWrite(fd, "x", 1), -1);
-    EXPECT_LT(MsSince(t), 500);
+    EXPECT_LT(watch.ms(), 500);
     EXPECT_TRUE(logged("asynRead error: 5 "));
     EXPECT_EQ(qkcommAsynClose(fd), 0);
     char name[32] = "COM97";
@@ -301,16 +285,17 @@ TEST_F(AsynTest, DeviceGoneOrNeverDrainingEndsTheCall)
     fd = qkcommAsynOpen(98, 115200, 0, 8, 1);
     ASSERT_GE(fd, 3);
     std::string big(1 << 20, 'x');
-    t = Clock::now();
+    watch.restart();
     EXPECT_EQ(qkcommAsynWrite(fd, big.data(), static_cast<int>(big.size())), -1);
     EXPECT_TRUE(logged("asynWrite error: 110 "));
     EXPECT_EQ(qkcommAsynClose(fd), 0);
-    EXPECT_LT(MsSince(t), 4000);
+    EXPECT_LT(watch.ms(), 4000);
 }
 
 struct Reader {
     int fd = 0;
-    std::atomic<bool> reading{false}, unwound{false};
+    std::atomic<int> tid{0};
+    std::atomic<bool> unwound{false};
 };
 void ReadForever(void* arg)
 {
@@ -320,7 +305,15 @@ void ReadForever(void* arg)
         ~OnExit() { r->unwound = true; }
     } guard{r};
     unsigned char buf[16];
-    for (r->reading = true;;) qkcommAsynRead(r->fd, buf, 8);
+    for (r->tid = gettid();;) qkcommAsynRead(r->fd, buf, 8);
+}
+
+// True while the thread sleeps in the kernel (state S in its stat line).
+bool Asleep(int tid)
+{
+    const std::string stat = vxtest::readFile("/proc/self/task/" + std::to_string(tid) + "/stat");
+    const size_t at = stat.rfind(')');
+    return at != std::string::npos && at + 2 < stat.size() && stat[at + 2] == 'S';
 }
 
 TEST_F(AsynTest, StoppedWorkerLeavesABlockedRead)
@@ -335,11 +328,11 @@ TEST_F(AsynTest, StoppedWorkerLeavesABlockedRead)
     qkthrdloadadd(&rec, id, ReadForever);
     qkthrdloadarg(&rec, id, &reader);
     ASSERT_EQ(qkthrdstart(&rec, id), 0);
-    ASSERT_TRUE(vxtest::waitFor([&] { return reader.reading.load(); }));
-    std::this_thread::sleep_for(50ms);   // well inside the read's wait
-    auto t = Clock::now();
+    // The stop must find the worker waiting inside the read.
+    ASSERT_TRUE(vxtest::waitFor([&] { return reader.tid.load() != 0 && Asleep(reader.tid); }));
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(qkthrdstop(&rec, id), 0);
-    EXPECT_LT(MsSince(t), 400);
+    EXPECT_LT(watch.ms(), 400);
     EXPECT_TRUE(reader.unwound);
     qkthrdfreemem(&rec, id);
     qkcommAsynClose(reader.fd);
@@ -393,9 +386,9 @@ TEST_F(DetectTest, NoRateFoundOrNoPassesLeavesThePortClosed)
     Pty pty(tree, 0);
     Peer peer(pty, [](const std::string&, speed_t) { return std::string("OK\x7f\r\n"); });
     qkcommAsynSetAutoSendMsg(&rec, "?");
-    auto t = Clock::now();
+    vxtest::Stopwatch watch;
     EXPECT_EQ(qkcommAsynBaudDetection(&rec), -2);
-    EXPECT_LT(MsSince(t), 6000);
+    EXPECT_LT(watch.ms(), 6000);
     EXPECT_EQ(rec.fd, 0);
     EXPECT_EQ(peer.heard(), 5);
     EXPECT_TRUE(logged("Unable to determine baud for: \\\\.\\COM97"));
@@ -404,9 +397,9 @@ TEST_F(DetectTest, NoRateFoundOrNoPassesLeavesThePortClosed)
     // No passes: an open port is closed and nothing is tried.
     rec.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
     rec.autoRetries = 0;
-    t = Clock::now();
+    watch.restart();
     EXPECT_EQ(qkcommAsynBaudDetection(&rec), -2);
-    EXPECT_LT(MsSince(t), 100);
+    EXPECT_LT(watch.ms(), 100);
     EXPECT_EQ(rec.fd, 0);
 
     // A port that cannot be opened ends detection at once.
@@ -430,7 +423,7 @@ TEST_F(DetectTest, CancelIsHonouredWithinATenthOfASecond)
     std::atomic<Clock::rep> cancelledAt{0};
     std::thread canceller([&] {
         EXPECT_TRUE(vxtest::waitFor([&] { return probes == 1; }));
-        std::this_thread::sleep_for(250ms);
+        std::this_thread::sleep_for(250ms);   // cancels in the middle of the wait between rates, on purpose
         cancelledAt = Clock::now().time_since_epoch().count();
         rec.autoState = 1;
     });
@@ -445,9 +438,9 @@ TEST_F(DetectTest, CancelIsHonouredWithinATenthOfASecond)
     // The progress hook may cancel too.
     rec.autoState = 0;
     qkcommAsynSetUserFunc(&rec, CancelFromHook, &rec);
-    auto t = Clock::now();
+    const vxtest::Stopwatch watch;
     EXPECT_EQ(qkcommAsynBaudDetection(&rec), 1);
-    EXPECT_LT(MsSince(t), 150);
+    EXPECT_LT(watch.ms(), 150);
     qkcommAsynClose(rec.fd);
 }
 
