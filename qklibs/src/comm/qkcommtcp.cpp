@@ -21,6 +21,7 @@ constexpr int kPollUsec = 1000;          // the readiness poll waits 1 ms
 constexpr int kDefaultBacklog = 16;
 constexpr int kConnectLimitMs = 20000;   // a host that never answers fails the connect
 constexpr int kSendStallMs = 5000;       // a peer that takes nothing for this long ends a send
+constexpr int kFlushLimit = 64 * 1024;   // a flush never takes longer than this much input
 constexpr int kFamilyIPv4 = 2;
 constexpr int kIPv4AddrLen = 16;       // bytes of an IPv4 socket address
 
@@ -329,6 +330,31 @@ int qkcommSocketRecv(qkcommTCPInfo* record)
     role->socketState = 8;
     if (qktcpaudit(record, 8)) qktcplogdata("qkcommSocketRecv", "socket: %d received: %d bytes", fd, received, role->dbuf);
     return received;
+}
+
+int qkcommSocketFlush(qkcommTCPInfo* record)
+{
+    qklogTrace("qkcommSocketFlush");
+    if (record == nullptr || qktcprole(record) == nullptr) return -2;
+    const int fd = qktcpdatafd(record);
+    if (fd < 1) return 0;
+    unsigned char sink[1024];
+    int dropped = 0;
+    while (dropped < kFlushLimit) {
+        int n = qksyssockrecv(fd, sink, sizeof sink);
+        if (n > 0) {
+            dropped += n;
+            continue;
+        }
+        if (n < 0 && qksyssockclass(errno) != QKSOCK_WOULDBLOCK) {
+            record->lerrno = errno;
+            qklogErr("qkcommSocketFlush call to recv");
+            return -2;
+        }
+        break;   // nothing more pending, or the peer has closed
+    }
+    if (dropped > 0 && qktcpaudit(record, 8)) qklogf("qkcommSocketFlush", "socket: %d discarded: %d bytes", fd, dropped);
+    return dropped;
 }
 
 int qkcommSocketSend(qkcommTCPInfo* record)

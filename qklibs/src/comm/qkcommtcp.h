@@ -84,6 +84,10 @@ int qkcommNetEvent(qkcommTCPInfo* record);
 // The count received into dbuf (at most bcnt), 0 nothing pending, -2 socket
 // error (lerrno), -3 the peer has shut down (the socket is closed).
 int qkcommSocketRecv(qkcommTCPInfo* record);
+// Discards what is pending on the role's data socket, never waiting (at most
+// 64 KiB a call): the count discarded, -2 on a socket error. A peer close is
+// left for the next receive to report.
+int qkcommSocketFlush(qkcommTCPInfo* record);
 // The count sent from dbuf (short when the peer stopped taking data).
 int qkcommSocketSend(qkcommTCPInfo* record);
 int qkcommSocketShutdown(qkcommTCPInfo* record);
