@@ -61,6 +61,9 @@ bool faultsApply(Faults& f, const std::string& word, const std::string& arg, std
     } else if (word == "slow") {
         if (!toLong(arg, 1, 1000000, v)) return bad("bytes per second");
         f.slowBps = static_cast<int>(v);
+    } else if (word == "answer-delay") {
+        if (!toLong(arg, 1, 60000, v)) return bad("delay 1..60000 ms");
+        f.answerDelayMs = static_cast<int>(v);
     } else if (word == "alarms") {
         if (!toLong(arg, 0, 0xFFFFFFFFL, v)) return bad("alarm word");
         f.alarmsSet = true;
@@ -106,6 +109,7 @@ std::string faultsDescribe(const Faults& f)
     if (f.exception > 0) add("exception " + std::to_string(f.exception));
     if (f.dropAfter > 0) add("drop-after " + std::to_string(f.dropAfter));
     if (f.slowBps > 0) add("slow " + std::to_string(f.slowBps));
+    if (f.answerDelayMs > 0) add("answer-delay " + std::to_string(f.answerDelayMs));
     if (f.alarmsSet) add("alarms " + std::to_string(f.alarms));
     return s.empty() ? "none" : s;
 }

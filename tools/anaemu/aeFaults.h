@@ -20,6 +20,7 @@ struct Faults {
     int exception = 0;         // exception code for every Modbus request (0: none)
     long dropAfter = 0;        // bytes sent on a connection before it is dropped (0: never)
     int slowBps = 0;           // line speed limit in bytes per second (0: none)
+    int answerDelayMs = 0;     // every answer held back this long before it is sent (0: none)
     bool alarmsSet = false;    // forced alarm bits given (not a line fault, switched the same way)
     std::uint32_t alarms = 0;
 };

@@ -63,6 +63,7 @@ const char kHelp[] =
     "      --exception CODE    answer every Modbus request with exception CODE (1..11)\n"
     "      --drop-after N      hang up after sending N bytes, once read (TCP: close)\n"
     "      --slow BPS          send at most BPS bytes per second\n"
+    "      --answer-delay MS   delay every answer by MS milliseconds (1..60000)\n"
     "      --control FILE      read the faults from FILE each time it changes (a file\n"
     "                          present at start waits for its first change): one fault\n"
     "                          a line, written as above without the dashes (\"split 4:30\",\n"
@@ -80,7 +81,7 @@ const char kHelp[] =
 enum OptId {
     kVersionText = 1000, kUnsupported, kEmuBit, kSlave, kPeakType, kConc, kAlarms, kAccess, kSeed,
     kPty, kDevDir, kSerial, kBaud, kTcp, kBind, kReady, kReconnect, kIdle, kRecord,
-    kSilence, kGarbage, kSplit, kOversize, kWrongSlave, kException, kDropAfter, kSlow, kControl, kLog
+    kSilence, kGarbage, kSplit, kOversize, kWrongSlave, kException, kDropAfter, kSlow, kAnswerDelay, kControl, kLog
 };
 
 const option kLong[] = {
@@ -112,6 +113,7 @@ const option kLong[] = {
     {"exception", required_argument, nullptr, kException},
     {"drop-after", required_argument, nullptr, kDropAfter},
     {"slow", required_argument, nullptr, kSlow},
+    {"answer-delay", required_argument, nullptr, kAnswerDelay},
     {"control", required_argument, nullptr, kControl},
     {"log", required_argument, nullptr, kLog},
     {"verbose", no_argument, nullptr, 'v'},
@@ -243,6 +245,7 @@ int optionsParse(int argc, char** argv, Options& o, std::string& err)
         case kException:
         case kDropAfter:
         case kSlow:
+        case kAnswerDelay:
         case kAlarms: {
             std::string word = name.substr(2);
             std::string why;

@@ -53,8 +53,10 @@ void Output::send(const std::string& bytes, const char* label, bool idle)
     }
     logBytes(("tx " + std::string(label)).c_str(), bytes.data(), bytes.size());
 
+    // A slow analyzer: the answer leaves only after the delay (and after
+    // whatever is still queued, so answers keep their order).
     auto now = Clock::now();
-    auto at = std::max(now, lastAt_);
+    auto at = std::max(now + std::chrono::milliseconds(faults_.answerDelayMs), lastAt_);
     std::size_t piece = out.size();
     auto gap = std::chrono::microseconds(0);
     if (faults_.splitSize > 0) {
