@@ -31,6 +31,7 @@ constexpr int kSliceMs = 100;        // longest wait between two cancel points
 constexpr int kReadLimitMs = 1000;   // a read returns after this even when nothing came
 constexpr int kWriteStallMs = 1000;  // a port that takes no byte for this long never drains
 constexpr int kCloseDrainMs = 1000;  // queued output gets this long to leave before close
+constexpr int kDrainStepMs = 2;      // the output queue is looked at this often while it drains
 
 struct qksysportrate {
     int baud;
@@ -125,6 +126,35 @@ void qksysportforget(int fd)
 {
     std::lock_guard<std::mutex> lock(gqk_porterrmtx);
     gqk_porterrbase.erase(fd);
+}
+
+// Bytes the driver still holds for sending (0 when it cannot tell).
+int qksysportqueued(int fd)
+{
+    int queued = 0;
+    return ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : 0;
+}
+
+// Waits until the driver has sent what it holds, with a cancel point at
+// least every 100 ms. A queue that does not shrink for kWriteStallMs never
+// drains (flow held off, adapter gone): false.
+bool qksysportdrain(int fd)
+{
+    int last = qksysportqueued(fd);
+    auto stallEnd = Clock::now() + std::chrono::milliseconds(kWriteStallMs);
+    auto nextCancel = Clock::now() + std::chrono::milliseconds(kSliceMs);
+    for (int queued = last; queued > 0; queued = qksysportqueued(fd)) {
+        auto now = Clock::now();
+        if (queued < last) stallEnd = now + std::chrono::milliseconds(kWriteStallMs);
+        last = queued;
+        if (now >= stallEnd) return false;
+        poll(nullptr, 0, kDrainStepMs);
+        if (now >= nextCancel) {
+            qkthrdcancelpoint();
+            nextCancel = now + std::chrono::milliseconds(kSliceMs);
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -257,7 +287,12 @@ int qksysportclose(int fd)
 int qksysportflush(int fd)
 {
     qklogTrace("qksysportflush");
-    return tcflush(fd, TCIOFLUSH) == 0 ? 0 : -1;
+    // Output the driver no longer holds is on its way: on a pseudo-terminal
+    // it may still wait in the peer's input, where purging the output would
+    // take it back from an analyzer that has as good as received it. So the
+    // output is purged only while the driver still holds some (a write that
+    // never drained).
+    return tcflush(fd, qksysportqueued(fd) > 0 ? TCIOFLUSH : TCIFLUSH) == 0 ? 0 : -1;
 }
 
 int qksysportstatus(int fd)
@@ -328,6 +363,12 @@ int qksysportwrite(int fd, const void* buffer, int n)
             errno = (revents & POLLNVAL) ? EBADF : EIO;
             return done == 0 ? -1 : -2;
         }
+    }
+    // The write is complete once the bytes have left: a purge that starts the
+    // next exchange must not take back a command that expects no answer.
+    if (!qksysportdrain(fd)) {
+        errno = ETIMEDOUT;
+        return -2;
     }
     return done;
 }

@@ -54,7 +54,9 @@ int qksysportsetattr(int fd, const qkcommtermios* t);
 // closes; 0 or -1.
 int qksysportclose(int fd);
 
-// Discards pending input and output; 0 or -1.
+// Discards pending input, and output the driver still holds (bytes that have
+// left the driver, which on a pseudo-terminal may still wait in the peer's
+// input, are not taken back); 0 or -1.
 int qksysportflush(int fd);
 
 // 1 when received bytes are waiting, -2 on a line error (framing, parity,
@@ -66,8 +68,9 @@ int qksysportstatus(int fd);
 // when the device has gone).
 int qksysportread(int fd, void* buffer, int n);
 
-// Writes n bytes. The count, -1 when the write failed before any byte was
-// taken, -2 when it failed later or the port took nothing for a second
+// Writes n bytes and returns once the driver has sent them (its output queue
+// is empty). The count, -1 when the write failed before any byte was taken,
+// -2 when it failed later or the port took or sent nothing for a second
 // (a port that never drains).
 int qksysportwrite(int fd, const void* buffer, int n);
 
