@@ -444,4 +444,27 @@ TEST_F(DetectTest, CancelIsHonouredWithinATenthOfASecond)
     qkcommAsynClose(rec.fd);
 }
 
+// The first rate is refused (another program holds the port while it is
+// tried): detection goes on and finds the analyzer at the next rate.
+TEST_F(DetectTest, RefusedRateMovesOnToTheNext)
+{
+    Pty pty(tree, 0);
+    Peer peer(pty, [](const std::string&, speed_t speed) {
+        return std::string(speed == B19200 ? "VX 1.6 ready\r\n" : "V\xc8X\r\n");
+    });
+    qkcommAsynSetAutoSendMsg(&rec, "ID?\r");
+    rec.autoRetries = 2;   // a release that comes too late for 19200 is caught on the second pass
+    int holder = qkcommAsynOpen(97, 9600, 0, 8, 1);
+    ASSERT_GE(holder, 3);
+    std::atomic<int> result{99};
+    std::thread detect([&] { result = qkcommAsynBaudDetection(&rec); });
+    EXPECT_TRUE(vxtest::waitFor([&] { return logged("Unable to open device: \\\\.\\COM97"); }));
+    qkcommAsynClose(holder);
+    detect.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(rec.baud, 19200);
+    EXPECT_EQ(pty.speed(), static_cast<speed_t>(B19200));
+    qkcommAsynClose(rec.fd);
+}
+
 }  // namespace

@@ -62,8 +62,9 @@ bool qkasynreadable(const unsigned char* bytes, int n, bool talk)
     return readable;
 }
 
-// One probe at one rate: 0 detected, 1 cancelled, -1 open failure,
-// kProbeNext when the rate did not answer with text.
+// One probe at one rate: 0 detected, 1 cancelled, -1 the port cannot be
+// opened at all, kProbeNext when the rate did not answer with text or was
+// refused.
 int qkasynprobe(qkcommAsynInfo* r, int attempt, int rate, int delay, const char* dev)
 {
     const char* me = "qkcommAsynBaudDetection";
@@ -72,8 +73,13 @@ int qkasynprobe(qkcommAsynInfo* r, int attempt, int rate, int delay, const char*
     r->baud = rate;
     r->fd = qkcommAsynOpen(r->port, rate, r->parity, r->dataBits, r->stopBits);
     if (r->fd < 0) {
+        const int err = errno;
         qklogf(me, "Unable to open device: %s", dev);
-        return -1;
+        // A rate the adapter cannot run at, or a port that another program
+        // holds for the moment, fails this probe only: the next rate may be
+        // taken. A port that is not there ends the detection.
+        if (err != EINVAL && err != EBUSY) return -1;
+        return qkasynwaitsteps(r, kCloseSteps) ? kProbeNext : 1;
     }
     qkcommAsynFlush(r->fd);
     if (r->userFuncAddr) r->userFuncAddr(r->userArgAddr);
@@ -136,6 +142,7 @@ int qkcommAsynOpen(int port, int baud, int parity, int dataBits, int stopBits)
         int err = errno;
         qklogf(me, "open error com: %s, error: %d", name, err);
         qklogf(me, "Unable to open device: %s, port: %d, error: %d", name, port, err);
+        errno = err;   // the caller tells a refused rate from a missing port
         return -1;
     }
     qkcommtermios t{};
@@ -151,6 +158,7 @@ int qkcommAsynOpen(int port, int baud, int parity, int dataBits, int stopBits)
         int err = errno;
         qksysportclose(fd);
         qklogf(me, "Unable to open device: %s, port: %d, error: %d", name, port, err);
+        errno = err;
         return -1;
     }
     qksysportgetattr(fd, &t);

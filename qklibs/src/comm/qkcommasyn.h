@@ -62,7 +62,8 @@ extern qkwinInfo* gqk_qkasynwinPtr;            // window the progress hook repor
 int qkcommAsynSetDevName(const char* name);
 int qkcommAsynSetPortAdjust(int n);
 
-// The descriptor, or -1. Settings that the port refuses fail the open.
+// The descriptor, or -1 with errno set (EINVAL: settings that the port
+// refuses fail the open; EBUSY: the port is held elsewhere).
 int qkcommAsynOpen(int port, int baud, int parity, int dataBits, int stopBits);
 int qkcommAsynClose(int fd);
 int qkcommAsynFlush(int fd);
@@ -82,6 +83,8 @@ template <size_t N> inline int qkcommAsynValidate(char (&name)[N]) { return qkco
 
 int qkcommAsynGetDefaults(qkcommAsynInfo* record);
 // 0 detected (port left open), 1 cancelled, -1 open failure, -2 no rate found.
+// A rate the port refuses (or a port busy for one probe) only moves detection
+// on to the next rate.
 int qkcommAsynBaudDetection(qkcommAsynInfo* record);
 
 int qkcommAsynSetAudit(int mask);
