@@ -12,6 +12,7 @@
 #include "qklogsrv.h"
 #include "qksyssrv.h"
 #include "qksyswinsrv.h"
+#include "vxTcpSrv.h"
 
 namespace {
 
@@ -25,14 +26,23 @@ bool inside(const unsigned char* p, const unsigned char* begin, std::size_t size
     return le(begin, p) && lt(p, begin + size);
 }
 
-// Room for the next read at ibPtr. A pointer into one of the program's own
-// buffers is held to that buffer's end whatever maxbyts says; no pointer
-// means ibuf.
-int readRoom(vxInfo* app, unsigned char** where)
+// The bytes left in a buffer from p to its end.
+int rest(const unsigned char* p, const unsigned char* begin, std::size_t size)
 {
+    return static_cast<int>(begin + size - p);
+}
+
+}  // namespace
+
+unsigned char* vxLinkReadBounds(vxInfo* app, int* room)
+{
+    qklogTrace("vxLinkReadBounds");
+    if (app == nullptr || room == nullptr) return nullptr;
     vxAnalyzerComInfo& com = app->anaCom;
     unsigned char* p = com.ibPtr != nullptr ? com.ibPtr : com.ibuf;
-    int room = std::max(com.maxbyts, 0);
+    int n = std::max(com.maxbyts, 0);
+    // A pointer into one of the program's own buffers is held to that
+    // buffer's end whatever maxbyts says.
     struct Known {
         unsigned char* begin;
         std::size_t size;
@@ -40,13 +50,24 @@ int readRoom(vxInfo* app, unsigned char** where)
                  {app->mbData.msgBuf, sizeof app->mbData.msgBuf},
                  {app->diagProt.rspBuf, sizeof app->diagProt.rspBuf}};
     for (const Known& k : known) {
-        if (inside(p, k.begin, k.size)) room = std::min<int>(room, static_cast<int>(k.begin + k.size - p));
+        if (inside(p, k.begin, k.size)) n = std::min(n, rest(p, k.begin, k.size));
     }
-    *where = p;
-    return room;
+    *room = n;
+    return p;
 }
 
-}  // namespace
+unsigned char* vxLinkWriteBounds(vxInfo* app, int* length)
+{
+    qklogTrace("vxLinkWriteBounds");
+    if (app == nullptr || length == nullptr) return nullptr;
+    vxAnalyzerComInfo& com = app->anaCom;
+    unsigned char* data = com.obPtr != nullptr ? com.obPtr : com.obuf;
+    int n = com.wrtByteCnt != 0 ? com.wrtByteCnt
+                                : static_cast<int>(strnlen(reinterpret_cast<const char*>(com.obuf), sizeof com.obuf));
+    if (inside(data, com.obuf, sizeof com.obuf)) n = std::min(n, rest(data, com.obuf, sizeof com.obuf));
+    *length = n;
+    return data;
+}
 
 int vxLinkSleep(vxInfo* app, int tenths)
 {
@@ -69,8 +90,8 @@ int vxAsynRead(vxInfo* app)
     if (app == nullptr) return -2;
     vxAnalyzerComInfo& com = app->anaCom;
     com.rdByteCnt = 0;
-    unsigned char* start = nullptr;
-    const int capacity = readRoom(app, &start);
+    int capacity = 0;
+    unsigned char* start = vxLinkReadBounds(app, &capacity);
     unsigned char* pos = start;
     int room = capacity;
     int total = 0;
@@ -112,11 +133,8 @@ int vxAsynWrite(vxInfo* app)
     qklogTrace("vxAsynWrite");
     if (app == nullptr) return -2;
     vxAnalyzerComInfo& com = app->anaCom;
-    const unsigned char* data = com.obPtr != nullptr ? com.obPtr : com.obuf;
-    int length = com.wrtByteCnt != 0 ? com.wrtByteCnt
-                                     : static_cast<int>(strnlen(reinterpret_cast<const char*>(com.obuf), sizeof com.obuf));
-    if (inside(data, com.obuf, sizeof com.obuf))
-        length = std::min<int>(length, static_cast<int>(com.obuf + sizeof com.obuf - data));
+    int length = 0;
+    const unsigned char* data = vxLinkWriteBounds(app, &length);
     com.wrtByteCnt = 0;
     int result = qkcommAsynWrite(com.asyn.fd, data, length);
     if ((com.audit & 2) || result < 0) {
@@ -132,6 +150,9 @@ int vxAsynFlush(vxInfo* app)
 {
     qklogTrace("vxAsynFlush");
     if (app == nullptr) return -2;
+    // A socket has no purge of its own; an analyzer that answered late has
+    // left its answer there for the next reader.
+    if (app->anaCom.connectType == 2) vxTcpFlush(app);
     return qkcommAsynFlush(app->anaCom.asyn.fd);
 }
 

@@ -89,15 +89,22 @@ int vxDiagLinkWrite(vxInfo* app)
 int vxBuildDiagReqMsg(vxInfo* app, const char* code)
 {
     qklogTrace("vxBuildDiagReqMsg");
-    if (app == nullptr || code == nullptr) return -2;
+    if (app == nullptr) return -2;
+    return vxBuildDiagReqMsgTo(app, app->diagProt.modbusAddr, code, "vxBuildDiagReqMsg");
+}
+
+int vxBuildDiagReqMsgTo(vxInfo* app, int addr, const char* code, const char* label)
+{
+    qklogTrace("vxBuildDiagReqMsgTo");
+    if (app == nullptr || code == nullptr || label == nullptr) return -2;
     vxAnalyzerComInfo& com = app->anaCom;
     char* obuf = reinterpret_cast<char*>(com.obuf);
-    qkstrfmt(obuf, sizeof com.obuf, "%s%3.3d%s", "\\\\", app->diagProt.modbusAddr, code);
+    qkstrfmt(obuf, sizeof com.obuf, "%s%3.3d%s", "\\\\", addr, code);
     com.obPtr = com.obuf;
     com.wrtByteCnt = 0;   // sent as text
     if (auditOn(app))
-        qklogf("vxBuildDiagReqMsg", "Diagnostic protocol request, byte count: %d, request: %s",
-               static_cast<int>(std::strlen(obuf)), obuf);
+        qklogf(label, "Diagnostic protocol request, byte count: %d, request: %s", static_cast<int>(std::strlen(obuf)),
+               obuf);
     return 0;
 }
 

@@ -27,6 +27,9 @@ inline constexpr char VX_DP_NEXTBLOCK[] = "070001";     // the next record block
 // Writes the request for code (to diagProt.modbusAddr) into anaCom.obuf
 // (obPtr points there), to be sent as text.
 int vxBuildDiagReqMsg(vxInfo* app, const char* code);
+// The same request to address addr, logged under label: the one builder of
+// request texts, also used for the Modbus-mode switches.
+int vxBuildDiagReqMsgTo(vxInfo* app, int addr, const char* code, const char* label);
 // Writes obuf through the link (serial or TCP by connectType): the write result.
 int vxSendDiagReqMsg(vxInfo* app);
 // Reads a data block into rspBuf (dataCnt bytes, at most 4096): 2 when it is

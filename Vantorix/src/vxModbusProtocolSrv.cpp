@@ -45,20 +45,13 @@ int appTypeOf(const vxInfo* app)
     return app->anaVerPtr != nullptr ? app->anaVerPtr->appType : app->anaDetails.version.appType;
 }
 
-// Two backslashes, the three-digit address and the code for this analyzer.
+// The switch is a diagnostic-protocol request to the Modbus address, with
+// the code for this analyzer (none for an analyzer of another kind).
 int buildModeMsg(vxInfo* app, const char* label, const char* codeHC12, const char* codeARM9)
 {
     const int type = appTypeOf(app);
     const char* code = type == VX_APP_PP2F ? codeHC12 : (type == VX_APP_NS || type == VX_APP_FS) ? codeARM9 : "";
-    vxAnalyzerComInfo& com = app->anaCom;
-    char* obuf = reinterpret_cast<char*>(com.obuf);
-    qkstrfmt(obuf, sizeof com.obuf, "%s%3.3d%s", "\\\\", app->mbData.modbusAddr, code);
-    com.obPtr = com.obuf;
-    com.wrtByteCnt = 0;
-    if (auditOn(app))
-        qklogf(label, "Diagnostic protocol request, byte count: %d, request: %s",
-               static_cast<int>(std::strlen(obuf)), obuf);
-    return 0;
+    return vxBuildDiagReqMsgTo(app, app->mbData.modbusAddr, code, label);
 }
 
 uint32_t bigEndian32(const unsigned char* p)

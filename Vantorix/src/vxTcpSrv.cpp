@@ -2,28 +2,15 @@
 // lost connection ends the program after an information box.
 #include "vxTcpSrv.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "qkcommtcp.h"
 #include "qklogsrv.h"
 #include "qksyssrv.h"
+#include "vxAsynSrv.h"
 #include "vxInit.h"
 
 namespace {
 
 constexpr int kAnswerYes = QKWIN_MSG_YES;
-
-// Where the next receive goes and how much fits there: a pointer into ibuf
-// is held to ibuf's end; no pointer means ibuf.
-unsigned char* readTarget(vxAnalyzerComInfo& com, int* room)
-{
-    unsigned char* p = com.ibPtr != nullptr ? com.ibPtr : com.ibuf;
-    int n = std::max(com.maxbyts, 0);
-    if (p >= com.ibuf && p < com.ibuf + sizeof com.ibuf) n = std::min<int>(n, static_cast<int>(com.ibuf + sizeof com.ibuf - p));
-    *room = n;
-    return p;
-}
 
 }  // namespace
 
@@ -34,7 +21,7 @@ int vxTcpRead(vxInfo* app)
     vxAnalyzerComInfo& com = app->anaCom;
     com.rdByteCnt = 0;
     int room = 0;
-    unsigned char* target = readTarget(com, &room);
+    unsigned char* target = vxLinkReadBounds(app, &room);
     if (room < 1) return 0;   // a full buffer takes nothing more
     com.tcp.client.dbuf = target;
     com.tcp.client.bcnt = room;
@@ -65,11 +52,8 @@ int vxTcpWrite(vxInfo* app)
     qklogTrace("vxTcpWrite");
     if (app == nullptr) return -2;
     vxAnalyzerComInfo& com = app->anaCom;
-    unsigned char* data = com.obPtr != nullptr ? com.obPtr : com.obuf;
-    int length = com.wrtByteCnt != 0 ? com.wrtByteCnt
-                                     : static_cast<int>(strnlen(reinterpret_cast<const char*>(com.obuf), sizeof com.obuf));
-    if (data >= com.obuf && data < com.obuf + sizeof com.obuf)
-        length = std::min<int>(length, static_cast<int>(com.obuf + sizeof com.obuf - data));
+    int length = 0;
+    unsigned char* data = vxLinkWriteBounds(app, &length);
     com.wrtByteCnt = 0;
     com.tcp.client.dbuf = data;
     com.tcp.client.bcnt = length;
@@ -92,6 +76,17 @@ int vxTcpStatus(vxInfo* app)
     qklogTrace("vxTcpStatus");
     if (app == nullptr) return -2;
     return qkcommNetEvent(&app->anaCom.tcp);
+}
+
+int vxTcpFlush(vxInfo* app)
+{
+    qklogTrace("vxTcpFlush");
+    if (app == nullptr) return -2;
+    qkcommTCPInfo& tcp = app->anaCom.tcp;
+    if (tcp.service != 2) return 0;
+    int dropped = qkcommSocketFlush(&tcp);
+    if (dropped > 0 && (app->anaCom.audit & 1)) qklogf("vxTcpFlush", "discarded: %d bytes", dropped);
+    return dropped < 0 ? dropped : 0;
 }
 
 int vxTcpClose(vxInfo* app)

@@ -18,5 +18,8 @@ int vxTcpRead(vxInfo* app);
 int vxTcpWrite(vxInfo* app);
 // The readiness poll (1 ms): positive when data or a close is pending.
 int vxTcpStatus(vxInfo* app);
+// Discards what the analyzer has sent and nobody has read yet, without
+// waiting (the socket's counterpart of the serial purge); 0, or -2.
+int vxTcpFlush(vxInfo* app);
 // Closes the TCP record.
 int vxTcpClose(vxInfo* app);

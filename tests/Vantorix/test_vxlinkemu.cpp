@@ -444,4 +444,65 @@ TEST_F(VxLinkEmu, RegistersOfLibmodbusServer)
     EXPECT_EQ(slave.served(), 4);
 }
 
+// ---- commands without an answer, late answers ---------------------------------------------
+
+// Modbus mode off and the "34" that ends identification are sent without
+// awaiting an answer, and the next exchange starts at once with a flush: the
+// analyzer must still receive every one of them.
+TEST_F(VxLinkEmu, CommandsSentWithoutAnswerReachTheAnalyzer)
+{
+    startEmu({"--personality", "ns", "--pty", "0"});
+    connectSerial(0, 19200);
+    vx.anaDetails.version.appType = 7;
+    vx.anaVerPtr = &vx.anaDetails.version;
+    vx.diagProt.modbusAddr = 1;
+    ASSERT_EQ(vxValidateMbSlaveAddress(&vx), 0);
+    constexpr int kRounds = 100;
+    for (int i = 0; i < kRounds; ++i) {
+        vxBuildMbDpOffMsg(&vx);
+        ASSERT_EQ(vxSendMbReqMsg(&vx), 11);
+        vxAsynFlush(&vx);
+        vxBuildDiagReqMsg(&vx, VX_DP_PANEL_OFF);
+        ASSERT_EQ(vxSendDiagReqMsg(&vx), 7);
+        vxAsynFlush(&vx);
+    }
+    auto arrived = [&](const char* code) { return vxtest::countLines(emuLog(), std::string("code ") + code); };
+    vxtest::waitFor([&] { return arrived("220000") + arrived("34") >= 2 * kRounds; }, 3s);
+    EXPECT_EQ(arrived("220000"), kRounds);
+    EXPECT_EQ(arrived("34"), kRounds);
+
+    // A register read after the page's exchange (which ends with Modbus mode
+    // off) finds the analyzer in its diagnostic mode: the frame is ignored.
+    ASSERT_EQ(readRegisters(43001, 1), 0);
+    vxAsynFlush(&vx);
+    vxBuildMbFc03Msg(&vx);
+    std::memcpy(vx.anaCom.obuf, vx.mbData.fcPtr, 8);
+    vx.anaCom.wrtByteCnt = 8;
+    ASSERT_EQ(vxSendMbReqMsg(&vx), 8);
+    EXPECT_TRUE(vxtest::waitFor([&] { return emuLog().find("8 bytes outside a request ignored") != std::string::npos; }));
+}
+
+// An analyzer that answers 150 ms late over TCP: the acknowledgement of a
+// mode switch that arrives after the exchange moved on must not be taken for
+// the next exchange's answer.
+TEST_F(VxLinkEmu, LateTcpAnswersStayWithTheirExchange)
+{
+    connectTcp(startEmu({"--personality", "ns", "--tcp", "0"}));
+    faults("answer-delay 150");
+    vx.anaDetails.version.appType = 7;
+    vx.anaVerPtr = &vx.anaDetails.version;
+    struct Case {
+        int number, cnt;
+    } cases[] = {{43001, 1}, {45001, 3}, {47001, 2}, {43001, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(readRegisters(c.number, c.cnt), 0);
+        // The acknowledgement of Modbus mode off, which nobody awaits, is
+        // there before the next exchange starts.
+        EXPECT_TRUE(vxtest::waitFor([] { return vxTcpStatus(&vx) > 0; }));
+    }
+    EXPECT_EQ(vx.mbData.regVal.shtVal[0], 1);   // the slave address, read last
+    EXPECT_EQ(vxtest::countLines(log(), "Modbus response timeout"), 0);
+}
+
 }  // namespace
