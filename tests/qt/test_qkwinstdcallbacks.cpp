@@ -37,10 +37,6 @@ namespace {
 
 using vxtest::control;
 
-// What the window layer gives the standard callbacks.
-const qkwinstdwidgetInfo kWidgets = {qkwincomboclear, qkwincomboadditem,  qkwincombogetedit, qkwinstaticsettext,
-                                     qkwinchgcursor,  qkwinrunwinpeekmsg, qkstdpagedspcb};
-
 // The boxes the callbacks show, answered at once.
 std::mutex g_boxLock;
 std::vector<std::string> g_boxes;
@@ -162,13 +158,11 @@ class StdCallbacks : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        qkwinstdsetwidgets(&kWidgets);
         clearBoxes();
     }
     void TearDown() override
     {
         if (oldBox_ != nullptr) qkwinsetmsgboxhook(oldBox_);
-        qkwinstdsetwidgets(nullptr);
     }
     // The window with the program's binding order: definition, standard
     // names, then the standard connection callbacks.

@@ -65,6 +65,7 @@
 #include "qksysdevwatch.h"
 #include "qksyssrv.h"
 #include "qksyswinchild.h"
+#include "qksyswincombo.h"
 #include "qksyswindlg.h"
 #include "qksyswinfiledlg.h"
 #include "qksyswinmsgbox.h"
@@ -81,6 +82,7 @@
 #include "qkwinmsgbox.h"
 #include "qkwinpalettesrv.h"
 #include "qkwinscale.h"
+#include "qkwinstdcallbacks.h"
 #include "qkwintable.h"
 #include "qkwintext.h"
 
@@ -580,6 +582,12 @@ void startLayer()
     qksyswinstdfuncset("qkwinmgrcallback", qkwinmgrcallback);
     qksyswinstdfuncset("qkwinscalecallback", qkwinscalecallback);
     qksyswinstdfuncset("qkdspcurrentscale", qkdspcurrentscale);
+    // The standard connection callbacks fill and read their dialogs through
+    // these operations of the layer.
+    static const qkwinstdwidgetInfo stdWidgets = {qkwincomboclear,    qkwincomboadditem, qkwincombogetedit,
+                                                  qkwinstaticsettext, qkwinchgcursor,    qkwinrunwinpeekmsg,
+                                                  qkstdpagedspcb};
+    qkwinstdsetwidgets(&stdWidgets);
 }
 
 }  // namespace
