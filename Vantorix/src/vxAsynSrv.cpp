@@ -118,7 +118,7 @@ int vxAsynRead(vxInfo* app)
         }
         vxLinkSleep(app, 1);
     }
-    if (total > 0 && (com.audit & 1)) {
+    if (total > 0 && (com.audit & VX_COMAUD_READ)) {
         auto lock = qkloglock();   // the line and its dump stay together
         qklogf("vxAsynRead", "size: %d, cnt: %d", com.maxbyts, total);
         qksysdump(total, start);
@@ -137,7 +137,7 @@ int vxAsynWrite(vxInfo* app)
     const unsigned char* data = vxLinkWriteBounds(app, &length);
     com.wrtByteCnt = 0;
     int result = qkcommAsynWrite(com.asyn.fd, data, length);
-    if ((com.audit & 2) || result < 0) {
+    if ((com.audit & VX_COMAUD_WRITE) || result < 0) {
         auto lock = qkloglock();
         qklogf("vxAsynWrite", "err: %d, cnt: %d", result, length);
         qksysdump(length, data);

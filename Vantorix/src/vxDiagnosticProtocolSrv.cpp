@@ -18,7 +18,7 @@ constexpr int kCheckAbove = 32;   // reads longer than this are tested for reada
 
 bool auditOn(const vxInfo* app)
 {
-    return (app->diagProt.audit & 4) != 0;
+    return (app->diagProt.audit & VX_DIAGAUD_EXCHANGE) != 0;
 }
 
 // The scan of a data block across reads.

@@ -37,7 +37,7 @@ constexpr char kExText[9][32] = {"",
 
 bool auditOn(const vxInfo* app)
 {
-    return (app->diagProt.audit & 4) != 0;
+    return (app->diagProt.audit & VX_DIAGAUD_EXCHANGE) != 0;
 }
 
 int appTypeOf(const vxInfo* app)

@@ -8,12 +8,6 @@
 #include "vxAsynSrv.h"
 #include "vxInit.h"
 
-namespace {
-
-constexpr int kAnswerYes = QKWIN_MSG_YES;
-
-}  // namespace
-
 int vxTcpRead(vxInfo* app)
 {
     qklogTrace("vxTcpRead");
@@ -37,7 +31,7 @@ int vxTcpRead(vxInfo* app)
         vxExit();
     }
     if (count < room) target[count] = 0;   // answers are also read as text
-    if (count != 0 && (com.audit & 1)) {
+    if (count != 0 && (com.audit & VX_COMAUD_READ)) {
         auto lock = qkloglock();
         qklogf("vxTcpRead", "size: %d, cnt: %d", com.maxbyts, count);
         qksysdump(count, target);
@@ -60,9 +54,9 @@ int vxTcpWrite(vxInfo* app)
     int count = qkcommSocketSend(&com.tcp);
     if (count <= 0) {
         qklogf("vxTcpWrite", "TCP/IP send error detected");
-        if (vxMsgQuestion("TTCP/IP send error detected\nExit Vantorix\n") == kAnswerYes) vxExit();
+        if (vxMsgQuestion("TTCP/IP send error detected\nExit Vantorix\n") == QKWIN_MSG_YES) vxExit();
     }
-    if (com.audit & 1) {
+    if (com.audit & VX_COMAUD_READ) {
         auto lock = qkloglock();
         qklogf("vxTcpWrite", "cnt: %d", count);
         if (count > 0) qksysdump(count, data);
@@ -85,7 +79,7 @@ int vxTcpFlush(vxInfo* app)
     qkcommTCPInfo& tcp = app->anaCom.tcp;
     if (tcp.service != 2) return 0;
     int dropped = qkcommSocketFlush(&tcp);
-    if (dropped > 0 && (app->anaCom.audit & 1)) qklogf("vxTcpFlush", "discarded: %d bytes", dropped);
+    if (dropped > 0 && (app->anaCom.audit & VX_COMAUD_READ)) qklogf("vxTcpFlush", "discarded: %d bytes", dropped);
     return dropped < 0 ? dropped : 0;
 }
 

@@ -158,6 +158,17 @@ struct vxFindAnalyzerInfo {
 
 constexpr int VX_LINKBUFSIZE = 5120;
 
+// Audit bits of the analyzer link (anaCom.audit).
+enum : int {
+    VX_COMAUD_READ = 1,    // reads and TCP writes, with hex dumps
+    VX_COMAUD_WRITE = 2,   // serial writes, with hex dumps
+};
+// Audit bit of the diagnostic protocol (diagProt.audit): requests, sends and
+// response sizes, of the Modbus exchanges too.
+enum : int {
+    VX_DIAGAUD_EXCHANGE = 4,
+};
+
 // The analyzer link: one connection, serial or TCP, with its buffers.
 struct vxAnalyzerComInfo {
     int audit;             // 1 reads and TCP writes with hex dumps, 2 serial writes with hex dumps

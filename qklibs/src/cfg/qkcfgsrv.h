@@ -1,4 +1,4 @@
-// qkcfgsrv: the reader of the tagged configuration format that every
+// qkcfgsrv (cfg): the reader of the tagged configuration format that every
 // configuration, profile, plot and window definition file is written in.
 // A client registers the key names it understands with their value types,
 // loads the file, and walks its records once; every record reaches one of the

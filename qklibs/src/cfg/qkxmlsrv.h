@@ -1,4 +1,4 @@
-// qkxmlsrv: the small writer and reader of tagged messages. The window
+// qkxmlsrv (cfg): the small writer and reader of tagged messages. The window
 // framework builds its event messages and user-window requests with the
 // writer; the configuration reader takes every key value through
 // qkxmlgetval, which also decodes the character references of a value.

@@ -68,7 +68,7 @@ bool qkasynreadable(const unsigned char* bytes, int n, bool talk)
 int qkasynprobe(qkcommAsynInfo* r, int attempt, int rate, int delay, const char* dev)
 {
     const char* me = "qkcommAsynBaudDetection";
-    const bool talk = (r->audit & 31) != 0;
+    const bool talk = (r->audit & QKCOMMASYN_AUD_DETECT) != 0;
     if (qkasyncancelled(r)) return 1;
     r->baud = rate;
     r->fd = qkcommAsynOpen(r->port, rate, r->parity, r->dataBits, r->stopBits);

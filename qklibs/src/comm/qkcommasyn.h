@@ -1,4 +1,4 @@
-// qkcommasyn: the serial transport. It owns one serial port at a time for its
+// qkcommasyn (comm): the serial transport. It owns one serial port at a time for its
 // caller (the analyzer link, the standard connection callbacks, the analyzer
 // search): it forms the device name from a port number, opens the port with
 // its line settings, reads, writes, polls for received data, purges, closes,
@@ -19,6 +19,11 @@ struct qkwinInfo;
 
 // Progress hook of the baud detection, called once per probe with its argument.
 typedef int (*qkcommAsynUserFunc)(void* arg);
+
+// Audit bits of a serial record: any of them enables the baud-detection messages.
+enum : int {
+    QKCOMMASYN_AUD_DETECT = 31,
+};
 
 struct qkcommAsynInfo {
     std::atomic<int> status;        // connect attempt: 0 under way, 1 finished

@@ -129,7 +129,7 @@ int qkcommSocketInitClient(qkcommTCPInfo* record)
     qklogTrace("qkcommSocketInitClient");
     if (record == nullptr) return -2;
     qkcommTCPServiceInfo& c = record->client;
-    if (qktcpaudit(record, 1))
+    if (qktcpaudit(record, QKCOMMTCP_AUD_CREATE))
         qklogf("qkcommSocketInitClient", "client target server address: %s, port: %d", c.address, c.port);
     uint32_t addr = 0;
     if (qksyssockaton(c.address, &addr) != 0 || c.port < 1 || c.port > 65535) {
@@ -153,7 +153,7 @@ int qkcommSocketInitClient(qkcommTCPInfo* record)
         c.socketState = 0;
         return -2;
     }
-    if (qktcpaudit(record, 1)) qklogf("qkcommSocketInitClient", "client socket: %d, state: %d", c.fd, c.socketState);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_CREATE)) qklogf("qkcommSocketInitClient", "client socket: %d, state: %d", c.fd, c.socketState);
     return 0;
 }
 
@@ -181,7 +181,7 @@ int qkcommSocketInitSrv(qkcommTCPInfo* record)
     qklogTrace("qkcommSocketInitSrv");
     if (record == nullptr) return -2;
     qkcommTCPServiceInfo& s = record->server;
-    if (qktcpaudit(record, 1)) qklogf("qkcommSocketInitSrv", "server address: %s, port: %d", s.address, s.port);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_CREATE)) qklogf("qkcommSocketInitSrv", "server address: %s, port: %d", s.address, s.port);
     if (qktcpresolveserver(record) != 0) return -1;
     uint32_t addr = 0;   // no address: every local address
     if (s.address[0] && qksyssockaton(s.address, &addr) != 0) {
@@ -225,7 +225,7 @@ int qkcommSocketWaitConnect(qkcommTCPInfo* record)
     s.socketState = 4;
     // Accepted sockets inherit the option from the listening one.
     if (record->mode == 1 && qksyssocknodelay(s.fd) != 0) qklogErr("call to ioctl");
-    if (qktcpaudit(record, 2)) qklogf("qkcommSocketWaitConnect", "Server listing on: %s, port: %d", s.address, s.port);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_LISTEN)) qklogf("qkcommSocketWaitConnect", "Server listing on: %s, port: %d", s.address, s.port);
     return 0;
 }
 
@@ -257,7 +257,7 @@ int qkcommSocketAccConnect(qkcommTCPInfo* record)
     s.nfd = nfd;
     qkstrset(s.rhadd, record->vip.address);
     qktcpsetaddr(s.caddr, peer, peerPort);
-    if (qktcpaudit(record, 4))
+    if (qktcpaudit(record, QKCOMMTCP_AUD_ACCEPT))
         qklogf("qkcommSocketAccConnect", "Accepted request from client: %s, on socket: %d", s.rhadd, nfd);
     s.socketState = 6;
     record->socket = nfd;
@@ -271,7 +271,7 @@ int qkcommNetEvent(qkcommTCPInfo* record)
     record->scanRate = kPollUsec;
     const int fd = record->socket;
     if (fd < 1) return 0;
-    const bool talk = qktcpaudit(record, 64);
+    const bool talk = qktcpaudit(record, QKCOMMTCP_AUD_POLL);
     if (talk) qklogf("qkcommNetEvent", "inquire, fdstdin: %d, socket: %d, nfds: %x, rfds: %x", 0, fd, fd + 1, 1);
     int ready = qksyssockpoll(fd, record->scanRate);
     if (ready < 0) {
@@ -328,7 +328,7 @@ int qkcommSocketRecv(qkcommTCPInfo* record)
         return -3;
     }
     role->socketState = 8;
-    if (qktcpaudit(record, 8)) qktcplogdata("qkcommSocketRecv", "socket: %d received: %d bytes", fd, received, role->dbuf);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_RECV)) qktcplogdata("qkcommSocketRecv", "socket: %d received: %d bytes", fd, received, role->dbuf);
     return received;
 }
 
@@ -353,7 +353,7 @@ int qkcommSocketFlush(qkcommTCPInfo* record)
         }
         break;   // nothing more pending, or the peer has closed
     }
-    if (dropped > 0 && qktcpaudit(record, 8)) qklogf("qkcommSocketFlush", "socket: %d discarded: %d bytes", fd, dropped);
+    if (dropped > 0 && qktcpaudit(record, QKCOMMTCP_AUD_RECV)) qklogf("qkcommSocketFlush", "socket: %d discarded: %d bytes", fd, dropped);
     return dropped;
 }
 
@@ -387,7 +387,7 @@ int qkcommSocketSend(qkcommTCPInfo* record)
         }
     }
     role->socketState = 9;
-    if (qktcpaudit(record, 16)) qktcplogdata("qkcommSocketSend", "socket: %d sent: %d bytes", fd, sent, role->dbuf);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_SEND)) qktcplogdata("qkcommSocketSend", "socket: %d sent: %d bytes", fd, sent, role->dbuf);
     return sent;
 }
 
@@ -400,7 +400,7 @@ int qkcommSocketShutdown(qkcommTCPInfo* record)
     const int fd = qktcpdatafd(record);
     if (fd >= 1 && qksyssockshutdown(fd, role->shutdown) != 0) qklogErr("qkcommSocketShutdown call to shutdown");
     role->socketState = 1;
-    if (qktcpaudit(record, 32)) qklogf("qkcommSocketShutdown", "shutdown socket: %d", fd);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_CLOSE)) qklogf("qkcommSocketShutdown", "shutdown socket: %d", fd);
     return 0;
 }
 
@@ -414,7 +414,7 @@ int qkcommSocketClose(qkcommTCPInfo* record)
     if (record->service == 1) qktcpclose(record, role->nfd);
     qktcpclose(record, role->fd);
     role->socketState = 0;
-    if (qktcpaudit(record, 32)) qklogf("qkcommSocketClose", "closed socket: %d", fd);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_CLOSE)) qklogf("qkcommSocketClose", "closed socket: %d", fd);
     return 0;
 }
 
@@ -425,7 +425,7 @@ int qkcommSocketCloseClient(qkcommTCPInfo* record)
     const int fd = record->server.nfd;
     qktcpclose(record, record->server.nfd);
     record->server.socketState = 0;
-    if (qktcpaudit(record, 32)) qklogf("qkcommSocketCloseClient", "closed client socket: %d", fd);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_CLOSE)) qklogf("qkcommSocketCloseClient", "closed client socket: %d", fd);
     return 0;
 }
 

@@ -1,4 +1,4 @@
-// qkcommtcp: the TCP transport. One record gives its caller one stream-socket
+// qkcommtcp (comm): the TCP transport. One record gives its caller one stream-socket
 // endpoint: a client that connects to an analyzer (the analyzer link) or a
 // server that listens for one peer (remote access). It creates and binds
 // sockets, connects, listens, accepts with an address filter, polls for
@@ -50,6 +50,17 @@ struct qkcommIPValInfo {
     int cnt;                    // entries in user; below 1 accepts every client
     char address[32];           // dotted address of the last client
     qkcommIPInfo user[50];
+};
+
+// Audit bits of a TCP record.
+enum : int {
+    QKCOMMTCP_AUD_CREATE = 1,     // socket creation and binding
+    QKCOMMTCP_AUD_LISTEN = 2,     // listening
+    QKCOMMTCP_AUD_ACCEPT = 4,     // accepted clients
+    QKCOMMTCP_AUD_RECV = 8,       // received data
+    QKCOMMTCP_AUD_SEND = 16,      // sent data
+    QKCOMMTCP_AUD_CLOSE = 32,     // shutdown and close
+    QKCOMMTCP_AUD_POLL = 64,      // readiness polls
 };
 
 struct qkcommTCPInfo {

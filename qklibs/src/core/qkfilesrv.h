@@ -1,4 +1,4 @@
-// qkfilesrv: whole-file and record-wise file operations, directories and the
+// qkfilesrv (core): whole-file and record-wise file operations, directories and the
 // recursive file search, with uniform logging of every failure. Portable: the
 // directory and status calls go through posix/qksysfile. Also the one file
 // handle guard and the one whole-file reader of the library (configuration,

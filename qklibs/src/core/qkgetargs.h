@@ -1,4 +1,4 @@
-// qkgetargs: the small option scanner behind qkstartup. Its position is
+// qkgetargs (core): the small option scanner behind qkstartup. Its position is
 // module-wide and only moves forward: one command line is scanned once per
 // process (qkgetargreset starts over, for tests and for a second program
 // record in the same process).

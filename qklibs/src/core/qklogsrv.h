@@ -1,4 +1,4 @@
-// qklogsrv: the one process-wide text log. Callers place the text of a line in
+// qklogsrv (core): the one process-wide text log. Callers place the text of a line in
 // the shared buffer gqk_logbuf and write it with their own name as label; the
 // function-entry trace and every error path go through the same writer.
 // Thread-safe: one recursive lock is held from formatting to the end of the

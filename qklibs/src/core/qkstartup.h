@@ -1,4 +1,4 @@
-// qkstartup: command-line options. A program registers the letters it accepts,
+// qkstartup (core): command-line options. A program registers the letters it accepts,
 // each with a value type; qkstartupgetinput scans the command line once with
 // the getarg scanner, converts each argument and marks the option present.
 // Main thread only, at start-up.

@@ -1,4 +1,4 @@
-// qkstrsrv: in-place text functions used throughout the library (split, trim,
+// qkstrsrv (core): in-place text functions used throughout the library (split, trim,
 // filter, token replacement, numeric validation, case, binary renderings) and
 // the one bounded-copy helper every fixed field is written through.
 // Reentrant: every function works only on the caller's buffers (the audit mask

@@ -1,4 +1,4 @@
-// qksyssrv: the library's thin layer over the operating system and the C
+// qksyssrv (core): the library's thin layer over the operating system and the C
 // library: counted memory, sleeps, byte order, hex dumps, date and time,
 // environment, system description, process identity and termination, exit.
 // Portable; the operating-system calls themselves live in posix/qksystem.

@@ -1,4 +1,4 @@
-// qkthrdsrv: the thread table. A worker routine with one argument runs on its
+// qkthrdsrv (core): the thread table. A worker routine with one argument runs on its
 // own thread in a slot of a qkthrdInfo record. Threads are never killed:
 // qkthrdstop asks the slot's thread to cancel, and every wait point of the
 // library (qksyssleep, qkwinsleep, the transports' bounded reads) checks the

@@ -1,4 +1,4 @@
-// qkversion: the library's version and build-date texts.
+// qkversion (core): the library's version and build-date texts.
 #pragma once
 
 extern char gqk_version[32];

@@ -1,4 +1,4 @@
-// qkbmpsrv: the library's own writer of 24-bit bitmap files. Plot images and
+// qkbmpsrv (draw): the library's own writer of 24-bit bitmap files. Plot images and
 // window captures are saved through it, so a file is byte for byte the same on
 // every machine and toolkit version: a 14-byte file header, a 40-byte info
 // header, no colour table, rows of blue-green-red bytes from the bottom row

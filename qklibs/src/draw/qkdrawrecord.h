@@ -1,4 +1,4 @@
-// qkdrawrecord: a drawing surface that draws nothing and records every
+// qkdrawrecord (draw): a drawing surface that draws nothing and records every
 // primitive call instead, so the geometry of a plot or a text can be checked
 // exactly without a display. Texts are measured with fixed metrics: a cell is
 // the font's height (16 without a font or height) high and its width (half the

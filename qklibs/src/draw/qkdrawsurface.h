@@ -1,4 +1,4 @@
-// qkdrawsurface: the small drawing surface through which the plot engine and
+// qkdrawsurface (draw): the small drawing surface through which the plot engine and
 // the free text of a window draw into the window's picture (its backing
 // image). It offers what those drawings need and no more: filled rectangles,
 // a pen (solid, dot, dash, dash-dot; width; colour) with move-to/line-to and

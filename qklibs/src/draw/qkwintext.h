@@ -1,4 +1,4 @@
-// qkwintext: free text written into a window's picture (read-outs beside a
+// qkwintext (draw): free text written into a window's picture (read-outs beside a
 // plot, notes on a canvas). A text record keeps where the next text goes, its
 // alignment, font and colours; qkwinsendtext draws one text through the
 // window's drawing surface (qkdrawsurface), so the text stays in the picture

@@ -1,4 +1,4 @@
-// qkdatasrv: the plain data-file reader of the plot engine. Reads a text file
+// qkdatasrv (plot): the plain data-file reader of the plot engine. Reads a text file
 // whole, cuts out comments between two marks, filters out unwanted texts and
 // splits the rest into records in place.
 // Used on the thread that loads the plot; the record belongs to its caller.

@@ -1,4 +1,4 @@
-// qkplotelmsrv: the element handlers of plot definition files. What a key
+// qkplotelmsrv (plot): the element handlers of plot definition files. What a key
 // sets depends on the packages around it: each key has a table of package
 // paths (outermost first). A path written with a leading ellipsis matches when
 // its packages are the innermost ones whatever encloses them; the other paths

@@ -1,4 +1,4 @@
-// qkplotpkgsrv: the vocabulary of plot definition files and the package
+// qkplotpkgsrv (plot): the vocabulary of plot definition files and the package
 // handlers. Opening a package pushes its type on the plot record's package
 // stack (PLOT also starts a new plot entry, AXIS and COMMENT a new axis or
 // comment of the current plot); closing a registered package pops it.

@@ -1,4 +1,4 @@
-// qkplotsrv: the plot engine's records and its main entry points. A window
+// qkplotsrv (plot): the plot engine's records and its main entry points. A window
 // that shows plots owns one plot record (qkplotInfo, the window's plotPtr);
 // each PLOT package of a plot definition file adds one plot entry to it.
 // This module reads the definition files (with the package and element

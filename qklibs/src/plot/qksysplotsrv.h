@@ -1,4 +1,4 @@
-// qksysplotsrv: the drawing steps of the plot engine — region and frame, grid,
+// qksysplotsrv (plot): the drawing steps of the plot engine — region and frame, grid,
 // axes with tick marks, axis labels, comments, curves, and the copy of a plot
 // to the clipboard and into a bitmap file. Every step draws through the
 // portable drawing surface (qkdrawsurface): the one the plot record holds

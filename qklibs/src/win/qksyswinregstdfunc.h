@@ -1,4 +1,4 @@
-// qksyswinregstdfunc: binds the framework's standard callback names (window
+// qksyswinregstdfunc (win): binds the framework's standard callback names (window
 // procedures, exits, dialogs, common dialogs, standard control handlers, help
 // boxes, screen capture, display scale) in a window's callback table, so a
 // definition file can name them exactly like program callbacks.

@@ -1,4 +1,4 @@
-// qkwinbutton: the button table of a window: push, check, radio, group and image buttons
+// qkwinbutton (win): the button table of a window: push, check, radio, group and image buttons
 // declared by BUTTON packages.
 // Portable: the records carry their platform objects as opaque pointers, which
 // the platform layer fills when the window is created.

@@ -1,4 +1,4 @@
-// qkwincfgelmsrv: the element handlers of UI definition files. Each element
+// qkwincfgelmsrv (win): the element handlers of UI definition files. Each element
 // acts on the current record of the table that the enclosing packages select
 // and is ignored anywhere else. Runs on the thread that reads the file.
 #pragma once

@@ -1,4 +1,4 @@
-// qkwincfgpathsrv: the path table of a window: one record per PLOT, CHILD,
+// qkwincfgpathsrv (win): the path table of a window: one record per PLOT, CHILD,
 // PROCESS or EXTDATA package of its definition file, naming the plot file,
 // child window definition, program or data file that a control id refers to.
 #pragma once

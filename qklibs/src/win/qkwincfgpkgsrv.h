@@ -1,4 +1,4 @@
-// qkwincfgpkgsrv: the package handlers of UI definition files. Opening a
+// qkwincfgpkgsrv (win): the package handlers of UI definition files. Opening a
 // package pushes its type on the window's package stack and, where the parent
 // package is the expected one, creates the record the package declares and
 // points cpkg.pkgPtr at the table or record the package works on.

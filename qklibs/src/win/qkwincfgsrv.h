@@ -1,4 +1,4 @@
-// qkwincfgsrv: reads UI definition files into a window record. It registers
+// qkwincfgsrv (win): reads UI definition files into a window record. It registers
 // the framework's package and element names with the configuration reader,
 // installs the package and element handlers (qkwincfgpkgsrv, qkwincfgelmsrv)
 // and drives the record loop. The main program uses the same entry points for

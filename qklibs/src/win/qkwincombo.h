@@ -1,4 +1,4 @@
-// qkwincombo: the combo box table of a window with the entries each combo box declares by
+// qkwincombo (win): the combo box table of a window with the entries each combo box declares by
 // ITEM elements. Portable: the platform layer creates the native combo boxes.
 #pragma once
 

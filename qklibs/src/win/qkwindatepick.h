@@ -1,4 +1,4 @@
-// qkwindatepick: the date picker table of a window, declared by DATEPICK packages.
+// qkwindatepick (win): the date picker table of a window, declared by DATEPICK packages.
 // Portable: the records carry their platform objects as opaque pointers, which
 // the platform layer fills when the window is created.
 #pragma once

@@ -1,4 +1,4 @@
-// qkwindlg: the dialog table of a window. A DIALOG package declares a dialog
+// qkwindlg (win): the dialog table of a window. A DIALOG package declares a dialog
 // by its id, title and definition file; the dialog's own window record is made
 // when it is first opened.
 #pragma once

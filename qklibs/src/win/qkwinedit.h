@@ -1,4 +1,4 @@
-// qkwinedit: the edit field table of a window, declared by EDIT packages.
+// qkwinedit (win): the edit field table of a window, declared by EDIT packages.
 // Portable: the records carry their platform objects as opaque pointers, which
 // the platform layer fills when the window is created.
 #pragma once

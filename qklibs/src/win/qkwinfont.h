@@ -1,4 +1,4 @@
-// qkwinfont: the font table of a window, declared by FONT packages; other
+// qkwinfont (win): the font table of a window, declared by FONT packages; other
 // records refer to a font by its fontid. Portable: the platform layer creates
 // the native fonts when the window is created.
 #pragma once

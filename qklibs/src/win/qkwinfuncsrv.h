@@ -1,4 +1,4 @@
-// qkwinfuncsrv: the callback table of a window and the dispatch of control
+// qkwinfuncsrv (win): the callback table of a window and the dispatch of control
 // events to it. Definition files name callbacks by text (kind-2 entries with
 // the control's id); the framework and the program bind addresses to those
 // names later, by name prefix; the window procedures of the platform layer hand

@@ -1,4 +1,4 @@
-// qkwinhdr: the header controls of a window (HDR packages) with their columns
+// qkwinhdr (win): the header controls of a window (HDR packages) with their columns
 // (SUBHDR packages). Portable: the platform layer builds the controls.
 #pragma once
 

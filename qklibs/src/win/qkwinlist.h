@@ -1,4 +1,4 @@
-// qkwinlist: the list table of a window with the lines each list declares by
+// qkwinlist (win): the list table of a window with the lines each list declares by
 // ITEM elements. Portable: the platform layer creates the native lists.
 #pragma once
 

@@ -1,4 +1,4 @@
-// qkwinmenu: the menu bar of a window: menus declared by MENU packages, each
+// qkwinmenu (win): the menu bar of a window: menus declared by MENU packages, each
 // with the submenu items of its SUBMENU packages. Portable: the platform layer
 // builds the native menu bar when the window is created.
 #pragma once

@@ -1,4 +1,4 @@
-// qkwinmgr: the window management table of a program. One table of 128 slots
+// qkwinmgr (win): the window management table of a program. One table of 128 slots
 // is shared by the main window and every child window and dialog started from
 // it; each slot names the control that started a window, its parent record,
 // its own record and its platform handle. A slot is free while its child

@@ -1,4 +1,4 @@
-// qkwinmsg: the messages a window declares in MSGBOX packages (caption, text,
+// qkwinmsg (win): the messages a window declares in MSGBOX packages (caption, text,
 // type), kept for the message boxes the program shows later.
 #pragma once
 

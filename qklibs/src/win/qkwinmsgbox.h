@@ -1,4 +1,4 @@
-// qkwinmsgbox: the one entry point through which the portable window framework
+// qkwinmsgbox (win): the one entry point through which the portable window framework
 // shows a modal message box. The platform layer installs the function that
 // really shows the box (qkwinsetmsgboxhook) when it starts; until it does, and
 // in programs without a window system, the text only goes to the log and the

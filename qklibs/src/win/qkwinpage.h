@@ -1,4 +1,4 @@
-// qkwinpage: the pages of a window (PAGE packages) and their sub-pages
+// qkwinpage (win): the pages of a window (PAGE packages) and their sub-pages
 // (SUBPAGE packages): which control shows which page, and which widgets belong
 // to it (their pageid).
 #pragma once

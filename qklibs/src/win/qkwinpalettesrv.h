@@ -1,4 +1,4 @@
-// qkwinpalettesrv: the named colour palette of the window framework. Definition
+// qkwinpalettesrv (win): the named colour palette of the window framework. Definition
 // files and program code name colours by text ("Red", "DodgerBlue2"); the
 // palette turns those names into colour values and platform colour references
 // and back.

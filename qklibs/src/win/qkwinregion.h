@@ -1,4 +1,4 @@
-// qkwinregion: the region table of a window: drawn shapes with border and image,
+// qkwinregion (win): the region table of a window: drawn shapes with border and image,
 // declared by REGION packages.
 // Portable: the records carry their platform objects as opaque pointers, which
 // the platform layer fills when the window is created.

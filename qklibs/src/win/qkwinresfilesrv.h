@@ -1,4 +1,4 @@
-// qkwinresfilesrv: resource and include files of UI definition (and plot
+// qkwinresfilesrv (win): resource and include files of UI definition (and plot
 // definition) files. A resource file defines text replacements "QKD$name",
 // tab, value for the rest of the definition file being read; an include file
 // is read in place with the same handlers and the same package stack.

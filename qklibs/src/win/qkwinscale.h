@@ -1,4 +1,4 @@
-// qkwinscale: the display scale of the window framework. Every position and
+// qkwinscale (win): the display scale of the window framework. Every position and
 // size of a definition file is scaled by the window's percentages before it
 // reaches the screen; FILLSCREEN stretches a window over the whole screen;
 // the scale dialog stores the user's choice in the user resource file, read

@@ -1,4 +1,4 @@
-// qkwinsrv: the window record of the window framework and every record it
+// qkwinsrv (win): the window record of the window framework and every record it
 // holds. One qkwinInfo exists per main window, child window, dialog and sub-tab
 // page. Its tables are filled when the window's UI definition file is read
 // (qkwincfgsrv and the widget modules); the platform layer turns them into

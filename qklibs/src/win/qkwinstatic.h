@@ -1,4 +1,4 @@
-// qkwinstatic: the static text table of a window, declared by STATIC packages.
+// qkwinstatic (win): the static text table of a window, declared by STATIC packages.
 // Portable: the records carry their platform objects as opaque pointers, which
 // the platform layer fills when the window is created.
 #pragma once

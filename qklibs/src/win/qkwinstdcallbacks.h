@@ -1,4 +1,4 @@
-// qkwinstdcallbacks: the framework's ready-made callbacks for the two
+// qkwinstdcallbacks (win): the framework's ready-made callbacks for the two
 // connection dialogs - the serial line set-up (dialog 9370: port list,
 // line parameters, connect with automatic baud-rate detection, disconnect)
 // and the TCP set-up (dialog 9560: client or server, address, port, connect,

@@ -1,4 +1,4 @@
-// qkwintab: the tab controls of a window (TAB packages) with their sub-tabs
+// qkwintab (win): the tab controls of a window (TAB packages) with their sub-tabs
 // (SUBTAB packages); each sub-tab names the definition file of its own page
 // window. Portable: the platform layer builds the controls and page windows.
 #pragma once

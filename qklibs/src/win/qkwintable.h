@@ -1,4 +1,4 @@
-// qkwintable: the growth and release of the window framework's tables. Every
+// qkwintable (win): the growth and release of the window framework's tables. Every
 // widget table has the shape {audit, cnt, ndx, idPtr}; a table grows by one
 // zeroed record at a time through the counted allocator, so the current record
 // of a kind is always its last one.

@@ -1,4 +1,4 @@
-// qkwintray: the tray icon record of a main window, declared by a TRAY
+// qkwintray (win): the tray icon record of a main window, declared by a TRAY
 // package (icon, tooltip, menu exit item). Portable: the platform layer shows
 // the icon when the window is displayed.
 #pragma once

@@ -1,4 +1,4 @@
-// qkwintreeview: the tree view table of a window, declared by TREEVIEW
+// qkwintreeview (win): the tree view table of a window, declared by TREEVIEW
 // packages or appended by the program (qkwinTrWvCheckByID). Portable: the
 // table, ids, trace bits, the pick callback and the text picked last. The
 // platform layer (qksyswintreeview) creates the native trees and keeps their
