@@ -29,7 +29,11 @@
 #include "qksyswinchild.h"
 #include "qksyswindlg.h"
 #include "qksyswinmsgbox.h"
+#include "qksyswinlist.h"
+#include "qksyswincombo.h"
+#include "qksyswinstatic.h"
 #include "qksyswinobj.h"
+#include "qksyswinprgbar.h"
 #include "qksyswinsrv.h"
 #include "qksyswinthread.h"
 #include "qkthrdsrv.h"
@@ -114,6 +118,151 @@ TEST(QkWinThreads, ChildWindowRunsOnItsOwnThread)
     EXPECT_EQ(qksyswinchildexit(w.win()), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return w.win()->actcldPtr == nullptr; }, 5000));
     EXPECT_EQ(topLevel("Child"), nullptr);
+}
+
+namespace {
+
+const char* kOpener = "<TITLE>Main</TITLE>\n<WIDTH>300</WIDTH>\n<HEIGHT>200</HEIGHT>\n"
+                      "<BUTTON>\n<ID>500</ID>\n<NAME>Open</NAME>\n<FUNCTION>qkwinstartchild</FUNCTION>\n</BUTTON>\n"
+                      "<CHILD>\n<ID>500</ID>\n<PATH>{cfg}/child.xml</PATH>\n</CHILD>\n";
+
+std::atomic<int> g_fills{0};
+int childFill(qkwinInfo* w)
+{
+    ++g_fills;
+    // The controls exist already: the writes land.
+    EXPECT_EQ(qkwinstaticsettext(w, 610, "filled"), 0);
+    EXPECT_EQ(qkwinlistadditem(w, 611, "line"), 0);
+    // Writes to controls the window does not have are told in the log.
+    EXPECT_EQ(qkwinstaticsettext(w, 777, "x"), -2);
+    EXPECT_EQ(qkwinlistadditem(w, 778, "x"), -2);
+    EXPECT_EQ(qkwincomboadditem(w, 779, "x"), -2);
+    return 0;
+}
+
+int otherStart(qkwinInfo*)
+{
+    ADD_FAILURE() << "the parent's last entry under the start id ran";
+    return 0;
+}
+
+// Opens the child of kOpener and waits until it has its controls.
+qkwinInfo* openChild(vxtest::QtWindow& w)
+{
+    QTest::mouseClick(control(w.top(), 500), Qt::LeftButton);
+    EXPECT_EQ(qksyswinwaitcreateFlag(w.win(), 50), 0);
+    return w.win()->actcldPtr;
+}
+
+void closeChild(vxtest::QtWindow& w)
+{
+    EXPECT_EQ(qksyswinchildexit(w.win()), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.win()->actcldPtr == nullptr; }, 5000));
+}
+
+}  // namespace
+
+// The child's own definition names its start function; the parent also holds
+// other functions under the start id (as the standard connection callbacks
+// do), which must not be taken.
+TEST(QkWinThreads, ChildStartFunctionNamedByItsDefinitionFillsItsControls)
+{
+    g_fills = 0;
+    vxtest::LogFile log;
+    const std::string child = "<MAINWINDOW>\n<TITLE>Filled</TITLE>\n<USERSTARTFUNCTION>tstChildFill</USERSTARTFUNCTION>\n"
+                              "<STATIC>\n<ID>610</ID>\n<STRING>-</STRING>\n<WIDTH>100</WIDTH>\n<HEIGHT>20</HEIGHT>\n</STATIC>\n"
+                              "<LIST>\n<ID>611</ID>\n<YORIG>30</YORIG>\n<WIDTH>100</WIDTH>\n<HEIGHT>60</HEIGHT>\n</LIST>\n"
+                              "</MAINWINDOW>\n";
+    vxtest::QtWindow w(kOpener, {{{"child.xml", child}}, [](qkwinInfo* m) {
+                                     qkwinfuncsetcallback(m, 199, "tstChildFill", childFill, 1);
+                                     qkwinfuncsetcallback(m, 199, "tstOtherStart", otherStart, 1);
+                                 }});
+    ASSERT_NE(openChild(w), nullptr);
+    EXPECT_EQ(g_fills.load(), 1);
+    QWidget* top = topLevel("Filled");
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(control<QLabel>(top, 610)->text(), "filled");
+    EXPECT_EQ(control<QListWidget>(top, 611)->count(), 1);
+    qkwinprgbarInfo bar{};
+    bar.id = 780;
+    EXPECT_EQ(qkwinUpdatePrgBar(&bar), -2);
+    const std::string text = log.text();
+    for (const char* missing : {"no control 777", "no control 778", "no control 779", "no control 780"})
+        EXPECT_NE(text.find(missing), std::string::npos) << missing;
+    closeChild(w);
+}
+
+namespace {
+
+std::mutex g_setupLock;
+std::vector<std::pair<std::string, std::thread::id>> g_setupCalls;   // (what, thread)
+void seen(const char* what)
+{
+    std::lock_guard<std::mutex> lock(g_setupLock);
+    g_setupCalls.emplace_back(what, std::this_thread::get_id());
+}
+int setupTick(qkwinInfo*)
+{
+    seen("tick");
+    return 0;
+}
+int setupClose(qkwinInfo*)
+{
+    seen("close");
+    return 0;
+}
+int setupDevice(qkwinInfo*)
+{
+    seen("device");
+    return 0;
+}
+bool seenAll(const std::vector<std::string>& whats)
+{
+    std::lock_guard<std::mutex> lock(g_setupLock);
+    for (const std::string& what : whats) {
+        bool found = false;
+        for (const auto& c : g_setupCalls) found = found || c.first == what;
+        if (!found) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The main thread gives a running child its close function, a timer, a
+// device hook and the topmost style; all of them run on the child's thread.
+TEST(QkWinThreads, AnotherThreadSetsUpARunningChildOnTheChildsThread)
+{
+    g_setupCalls.clear();
+    vxtest::TempTree where;
+    vxtest::CwdGuard cwd(where.work());   // the device watcher looks at ../dev
+    vxtest::QtWindow w(kOpener, {{{"child.xml", "<MAINWINDOW>\n<TITLE>Setup</TITLE>\n</MAINWINDOW>\n"}}, {}});
+    qkwinInfo* c = openChild(w);
+    ASSERT_NE(c, nullptr);
+    std::thread::id childThread;
+    EXPECT_EQ(qksyswinOwnerRun(c,
+                               [&] {
+                                   childThread = std::this_thread::get_id();
+                                   c->userCloseFunc = setupClose;
+                                   c->userDevUpDateFunc = setupDevice;
+                                   qkwintimesetup(c, 2, 20);
+                                   qkwintimesetfunc(c, setupTick);
+                                   qkwintimestart(c);
+                                   qksyswinsettopmost(c, 1);
+                               }),
+              0);
+    EXPECT_NE(childThread, std::this_thread::get_id());
+    QWidget* top = topLevel("Setup");
+    ASSERT_NE(top, nullptr);
+    EXPECT_TRUE(top->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    const std::string link = where.path("dev/ttyV4");
+    ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+    EXPECT_TRUE(QTest::qWaitFor([] { return seenAll({"tick", "device"}); }, 5000));
+    ASSERT_EQ(unlink(link.c_str()), 0);
+    closeChild(w);
+    EXPECT_TRUE(seenAll({"close"}));
+    std::lock_guard<std::mutex> lock(g_setupLock);
+    for (const auto& call : g_setupCalls) EXPECT_EQ(call.second, childThread) << call.first;
 }
 
 namespace {

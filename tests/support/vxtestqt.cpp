@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QFontDatabase>
 
+#include <cstdio>
 #include <mutex>
+
+#include "qklogsrv.h"
 
 #include "qksyswinobj.h"
 #include "qksyswinsrv.h"
@@ -57,6 +60,20 @@ bool haveFonts(const std::vector<QString>& families)
     for (const QString& f : families)
         if (!installed.contains(f)) return false;
     return true;
+}
+
+LogFile::LogFile() : path_(tree_.path("work/test.log"))
+{
+    tree_.write("work/.keep", "");
+    EXPECT_EQ(qklogopn(path_.c_str()), 0);
+}
+
+LogFile::~LogFile() { qklogcls(); }
+
+std::string LogFile::text() const
+{
+    std::fflush(qkloggetfd());
+    return readFile(path_);
 }
 
 }  // namespace vxtest

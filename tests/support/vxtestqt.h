@@ -70,4 +70,19 @@ QWidget* topLevel(const QString& title);
 // True when every font family is installed (text renders only with a font).
 bool haveFonts(const std::vector<QString>& families);
 
+// The library's log written into a file of a temporary tree while this lives.
+class LogFile {
+public:
+    LogFile();
+    ~LogFile();
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+    // What has been logged so far.
+    std::string text() const;
+
+private:
+    TempTree tree_;
+    std::string path_;
+};
+
 }  // namespace vxtest

@@ -437,17 +437,48 @@ QWidget* qksyswinCtrlFind(qkwinInfo* win, int kind, int id, int* pos)
     return (*v)[static_cast<size_t>(p)].data();
 }
 
+namespace {
+
+const char* kindLabel(int kind)
+{
+    switch (kind) {
+    case QKSYSWIN_CTL_BTN: return "qkwinbutton";
+    case QKSYSWIN_CTL_STAT: return "qkwinstatic";
+    case QKSYSWIN_CTL_EDIT: return "qkwinedit";
+    case QKSYSWIN_CTL_LIST: return "qkwinlist";
+    case QKSYSWIN_CTL_COMB: return "qkwincombo";
+    case QKSYSWIN_CTL_REGN: return "qkwinregion";
+    case QKSYSWIN_CTL_DATEPICK: return "qkwindatepick";
+    case QKSYSWIN_CTL_TAB: return "qkwintab";
+    case QKSYSWIN_CTL_HDR: return "qkwinhdr";
+    default: return "qksyswinCtrlCall";
+    }
+}
+
+}  // namespace
+
 int qksyswinCtrlCall(qkwinInfo* win, int kind, int id, const std::function<int(QWidget*, int)>& fn)
 {
     qklogTrace("qksyswinCtrlCall");
     if (win == nullptr) return -2;
     int rc = -2;
+    bool missing = false, early = false;
     qksyswinGuiCall([&] {
-        if (qksyswinCtrlGet(win) == nullptr) return;
+        if (qksyswinCtrlGet(win) == nullptr) {
+            early = true;
+            return;
+        }
         int pos = -1;
         QWidget* w = qksyswinCtrlFind(win, kind, id, &pos);
+        missing = w == nullptr;
         rc = fn(w, pos);
     });
+    // A write that reaches no control is a fault of the program's ids (or of
+    // its timing): it is told, not dropped without a word.
+    if (early)
+        qklogf(kindLabel(kind), "window id: %d has no controls yet, no control %d", win->id, id);
+    else if (missing)
+        qklogf(kindLabel(kind), "window id: %d, no control %d", win->id, id);
     return rc;
 }
 

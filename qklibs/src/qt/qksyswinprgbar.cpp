@@ -41,7 +41,10 @@ int qkwinCreatePrgBar(qkwinInfo* window, qkwinprgbarInfo* bar, const char* title
     int rc = -2;
     qksyswinGuiCall([&] {
         qksyswinObj* obj = qksyswinobj(window);
-        if (obj == nullptr || obj->canvas == nullptr) return;
+        if (obj == nullptr || obj->canvas == nullptr) {
+            qklogf("qkwinCreatePrgBar", "window id: %d has no controls yet, no control %d", window->id, bar->id);
+            return;
+        }
         auto it = bars().find(bar);
         if (it != bars().end()) {
             delete it->second.data();
@@ -90,6 +93,7 @@ int qkwinUpdatePrgBar(qkwinprgbarInfo* bar)
         it->second->setValue(clamp(bar));
         rc = 0;
     });
+    if (rc != 0) qklogf("qkwinUpdatePrgBar", "progress bar, no control %d", bar->id);
     return rc;
 }
 

@@ -531,14 +531,17 @@ int topHeight(const qkwinInfo* win)
 
 // ---- device changes -------------------------------------------------------------------------
 
+// Every window hears of a device change, as every top-level window does on
+// the platform the system was built for: the main window's hook and those of
+// child windows and their dialogs (the serial set-up dialog's port list),
+// each on the thread that owns the window.
 void onDevice(const char* port, int arrived, void*)
 {
-    qkwinInfo* win = gDevWin.load();
-    if (win == nullptr) return;
-    // Posted under the registry lock, so the window cannot be released meanwhile.
+    if (gDevWin.load() == nullptr) return;
+    // Posted under the registry lock, so no window can be released meanwhile.
     std::lock_guard<std::recursive_mutex> lock(gAliveLock);
-    if (gAliveWins.find(win) == gAliveWins.end()) return;
-    postEvent(win, qksyswinEvent{QKSYSWIN_EV_DEVICE, 0, arrived ? 2 : 3, 0, 0}, port, {}, true);
+    for (auto& entry : gAliveWins)
+        postEvent(entry.second->win, qksyswinEvent{QKSYSWIN_EV_DEVICE, 0, arrived ? 2 : 3, 0, 0}, port, {}, true);
 }
 
 // ---- start of the window layer -------------------------------------------------------------
@@ -1043,6 +1046,64 @@ bool qksyswinOwnerCall(qkwinInfo* win, std::function<void()> fn)
     return true;
 }
 
+int qksyswinOwnerRun(qkwinInfo* window, const std::function<void()>& fn)
+{
+    qklogTrace("qksyswinOwnerRun");
+    qksyswinObjEx* obj = aliveWin(window);
+    if (obj == nullptr || !fn) return -2;
+    const bool mine = obj->guiOwned.load() ? qksyswinIsGuiThread() : (tls_loop && obj->loop == tls_loop);
+    if (mine) {
+        fn();
+        return 0;
+    }
+    struct State {
+        std::mutex m;
+        bool done = false;
+    };
+    auto st = std::make_shared<State>();
+    std::shared_ptr<qksyswinLoop> waiter = tls_loop;
+    const bool guiWaits = qksyswinIsGuiThread();
+    const uint64_t serial = serialOf(obj);
+    std::function<void()> body = fn;
+    bool posted = qksyswinOwnerCall(window, [st, waiter, guiWaits, body] {
+        body();
+        {
+            std::lock_guard<std::mutex> lock(st->m);
+            st->done = true;
+        }
+        if (guiWaits)
+            qksyswinWakeGui();
+        else if (waiter)
+            waiter->signal();
+    });
+    if (!posted) return -2;
+    // The caller keeps serving its own windows; a window that ends before
+    // its owner took the call drops it.
+    qksyswinWaitUntil(
+        [&] {
+            std::lock_guard<std::mutex> lock(st->m);
+            return st->done || !aliveSerial(obj, serial);
+        },
+        false);
+    std::lock_guard<std::mutex> lock(st->m);
+    return st->done ? 0 : -2;
+}
+
+int qksyswinsettopmost(qkwinInfo* window, int on)
+{
+    qklogTrace("qksyswinsettopmost");
+    qksyswinObjEx* obj = qksyswinobjex(window);
+    if (obj == nullptr) return -2;
+    window->opts.topmost = on ? 1 : 0;
+    qksyswinGuiCall([obj, on] {
+        if (obj->top == nullptr || obj->isPage) return;
+        const bool visible = obj->top->isVisible();
+        obj->top->setWindowFlag(Qt::WindowStaysOnTopHint, on != 0);
+        if (visible) obj->top->show();   // a changed flag hides a shown window
+    });
+    return 0;
+}
+
 void qksyswinPostClose(qkwinInfo* win)
 {
     postEvent(win, qksyswinEvent{QKSYSWIN_EV_CLOSE, 0, 0, 0, 0}, {}, {}, true);
@@ -1155,12 +1216,13 @@ int qksyswindsp(qkwinInfo* window)
         gDevWin.store(window);
         gDevWatch = qksysdevwatchstart("/dev", "../dev", onDevice, nullptr);
     }
-    // What the platform's "created" event does, in its order; a dialog's
-    // start function fills its controls, so it runs once they exist.
-    if (window->type != 3 && window->userStartFunc) window->userStartFunc(window);
+    // What the platform's "created" event does, in its order. The start
+    // function of a child window or dialog fills its controls (the search,
+    // connection and set-up windows), so it runs once they exist.
+    if (window->type == 1 && window->userStartFunc) window->userStartFunc(window);
     qksyswinGuiCall([window] { qksyswinCreateControls(window); });
     obj->shown = true;
-    if (window->type == 3 && window->userStartFunc) window->userStartFunc(window);
+    if (window->type != 1 && window->userStartFunc) window->userStartFunc(window);
     if (window->page.cnt > 0) qksyswinpagedsp(window, window->page.startpageid);
     if (obj->timerWanted || (window->timer.cnt > 0 && window->timer.elapseTime > 0)) qkwintimestart(window);
     window->createFlag.store(1);

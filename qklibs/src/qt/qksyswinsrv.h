@@ -14,6 +14,8 @@
 // them. Functions here may be called from any thread unless noted.
 #pragma once
 
+#include <functional>
+
 #include "qkwinsrv.h"
 
 // Audit bits of a window used by the window core.
@@ -43,8 +45,9 @@ int qksyswinsetstyle(qkwinInfo* window);
 int qksyswinsetclass(qkwinInfo* window);
 // Creates the platform window at the scaled position and size with the
 // title, shape, tray icon, start page and topmost style; runs the start
-// function, creates the controls and timer, sets createFlag and state 1 and
-// shows it. -1 (error box "can not start Window: %s") on failure. Owner thread.
+// function (a main window's before its controls are created, a child
+// window's or dialog's after, so it can fill them), creates the controls and
+// timer, sets createFlag and state 1 and shows it. -1 (error box "can not start Window: %s") on failure. Owner thread.
 int qksyswindsp(qkwinInfo* window);
 // Waits (100 ms steps, at most tries) until the window's running child exists
 // and has created its controls. 0 when it has, 1 when the tries ran out.
@@ -67,6 +70,17 @@ int qksyswinchkflags(qkwinInfo* window);
 // the calling thread keeps serving its windows; a worker whose stop was
 // requested unwinds here. Returns 0, -2 for another unit.
 int qkwinsleep(qkwinInfo* window, int unit, int n);
+
+// ---- calls on a window's own thread ------------------------------------------------
+// Runs fn on the thread that owns window (a child window's own thread, the GUI
+// thread for the main window and its dialogs) and returns when it has run;
+// meanwhile the caller keeps serving its own windows. On the owner it runs at
+// once. This is how code on another thread changes a running child's close
+// function, timer (qkwintimesetup, qkwintimesetfunc, qkwintimestart) or
+// topmost state. 0, or -2 when the window has ended (fn did not run).
+int qksyswinOwnerRun(qkwinInfo* window, const std::function<void()>& fn);
+// Keeps the window above the others (on non-zero) or not. Owner thread.
+int qksyswinsettopmost(qkwinInfo* window, int on);
 
 // ---- ending ------------------------------------------------------------------------
 // Main window: close the children when stopChilds is set, state 0, close

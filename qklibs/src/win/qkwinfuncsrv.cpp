@@ -158,24 +158,43 @@ int qkwinfuncinherit(qkwinInfo* child, const qkwinInfo* parent)
     qklogTrace("qkwinfuncinherit");
     if (child == nullptr || parent == nullptr || child == parent) return -2;
     const qkwinfunctionInfo& pt = parent->func;
+    // The entries the child's own definition made come before the inherited ones.
+    const int own = child->func.cnt;
     for (int i = 0; i < pt.cnt; ++i) {
         const qkwinfuncIDInfo& e = pt.idPtr[i];
         if (e.gflag == 1) qkwinfuncsetcallback(child, e.id, e.name, e.add, 1);
     }
-    // The window's own functions: the program binds them in the parent under
-    // the child's fixed ids, so the last entry with the id is the one it meant.
-    auto lastById = [&pt](int id, qkwincallback& out) {
+    // The window's own functions. A function the child's definition names
+    // (USERSTARTFUNCTION and the like) is the one meant once its name is bound
+    // (inherited or standard): the parent holds several entries under the fixed
+    // ids (the serial port loader and the scale display also sit at 199). Else
+    // the program bound it in the parent under the child's fixed id, and the
+    // last entry with the id is the one it meant.
+    auto pick = [&](int id, qkwincallback& out) {
         if (id == 0) return;
+        for (int i = 0; i < own; ++i) {
+            const qkwinfuncIDInfo& e = child->func.idPtr[i];
+            if (e.id != id) continue;
+            if (e.add != nullptr) {
+                out = e.add;
+                return;
+            }
+            for (int k = pt.cnt - 1; k >= 0; --k)
+                if (pt.idPtr[k].add != nullptr && std::strcmp(pt.idPtr[k].name, e.name) == 0) {
+                    out = pt.idPtr[k].add;
+                    return;
+                }
+        }
         for (int i = pt.cnt - 1; i >= 0; --i)
             if (pt.idPtr[i].id == id) {
                 out = pt.idPtr[i].add;
                 return;
             }
     };
-    lastById(child->startcbid, child->userStartFunc);
-    lastById(child->runcbid, child->userRunFunc);
-    lastById(child->updatecbid, child->userUpdateFunc);
-    lastById(child->closecbid, child->userCloseFunc);
+    pick(child->startcbid, child->userStartFunc);
+    pick(child->runcbid, child->userRunFunc);
+    pick(child->updatecbid, child->userUpdateFunc);
+    pick(child->closecbid, child->userCloseFunc);
     return 0;
 }
 

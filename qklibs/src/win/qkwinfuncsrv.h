@@ -66,8 +66,10 @@ int qkwinfuncfreemem(qkwinInfo* window);
 // What a child window (or dialog, or sub-tab page) takes over from the window
 // that starts it: every parent entry marked as inherited (registered, bound and
 // marked again in the child), and the child's start, run, update and close
-// functions: the address of the last parent entry whose id equals the child's
-// startcbid, runcbid, updatecbid or closecbid (ids of 0 take nothing).
+// functions for its startcbid, runcbid, updatecbid and closecbid (ids of 0 take
+// nothing): the function the child's own definition names under that id when
+// that name is bound (in the child after inheriting, else in the parent), else
+// the address of the last parent entry with that id.
 // Returns 0, -2 without both records.
 int qkwinfuncinherit(qkwinInfo* child, const qkwinInfo* parent);
 
