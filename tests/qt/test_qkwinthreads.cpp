@@ -397,6 +397,67 @@ TEST(QkWinThreads, GuiThreadWaitsKeepTheWindowServing)
 
 namespace {
 
+const char* kWaitingDialog = "<MAINWINDOW>\n<TITLE>waiting</TITLE>\n<WIDTH>200</WIDTH>\n<HEIGHT>80</HEIGHT>\n"
+                             "</MAINWINDOW>\n";
+const char* kWithDialog = "<TITLE>ticking</TITLE>\n<DIALOG>\n<ID>1350</ID>\n<TITLE>Request pending</TITLE>\n"
+                          "<PATH>{cfg}/waiting.xml</PATH>\n</DIALOG>\n";
+
+std::atomic<int> g_dialogTicks{0};
+std::atomic<bool> g_inDialog{false}, g_dialogDone{false};
+int tickOpensDialog(qkwinInfo* w)
+{
+    if (g_inDialog.load()) {
+        // The page tick of the system: the count-down ends the waiting dialog.
+        if (++g_dialogTicks == 5) qkwindlgExitByID(w, 1350);
+        return 0;
+    }
+    if (g_dialogDone.load()) return 0;
+    g_inDialog = true;
+    EXPECT_EQ(qkwindlgdspbyID(w, 1350), 0);
+    g_inDialog = false;
+    g_dialogDone = true;
+    return 0;
+}
+
+int startClosesItself(qkwinInfo* dialog)
+{
+    // The worker was done before the dialog came up.
+    return qkwindlgExitByID(dialog, 1350);
+}
+
+}  // namespace
+
+// The waiting dialog opened from a timer tick: the window's ticks go on while
+// it is up, and the tick that ends the wait closes it. A close that comes
+// while the dialog is on its way up closes it when it shows.
+TEST(QkWinThreads, WaitingDialogOpenedByATimerTick)
+{
+    g_dialogTicks = 0;
+    g_inDialog = false;
+    g_dialogDone = false;
+    vxtest::QtWindow w(kWithDialog, {{{"waiting.xml", kWaitingDialog}}, {}});
+    qkwintimesetup(w.win(), 1, 20);
+    qkwintimesetfunc(w.win(), tickOpensDialog);
+    qkwintimestart(w.win());
+    EXPECT_TRUE(QTest::qWaitFor([] { return g_dialogDone.load(); }, 5000));
+    EXPECT_GE(g_dialogTicks.load(), 5);
+    qkwintimestop(w.win());
+    EXPECT_EQ(topLevel("Request pending"), nullptr);
+
+    // Closed by its own start function, before it was on screen; a watchdog
+    // ends the wait should the close be lost.
+    qkwindlgsetstartfunc(w.win(), 1350, startClosesItself);
+    QTimer::singleShot(3000, [&] {
+        if (qkwinInfo* d = qkwinDLGgetwinPtr(w.win(), 1350)) d->state.store(0);
+    });
+    const vxtest::Stopwatch watch;
+    EXPECT_EQ(qkwindlgdspbyID(w.win(), 1350), 0);
+    EXPECT_LT(watch.ms(), 2000);
+    EXPECT_EQ(topLevel("Request pending"), nullptr);
+}
+
+namespace {
+
 qkwinInfo* g_win = nullptr;
 std::atomic<int> g_calls{0};
 

@@ -3,7 +3,10 @@
 
 #include <QWidget>
 
+#include <map>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
@@ -81,6 +84,49 @@ void dropWidgets(qkwinInfo* dw)
     dw->createFlag.store(0);
 }
 
+// Dialogs on their way up. Between the opener's first step (a timer given to
+// the dialog, or the display call) and the dialog being on screen, a close
+// request (a worker that is done before the waiting dialog appears) is kept
+// and closes the dialog as soon as it shows. Keyed by dialog record: the
+// tables do not move once the windows run.
+struct Opening {
+    bool open = false;        // on screen
+    bool closeReq = false;    // a close came while it was on its way up
+};
+std::mutex gOpenLock;
+std::map<const qkwindlgIDInfo*, Opening> gOpening;
+
+void announce(const qkwindlgIDInfo* dialog)
+{
+    std::lock_guard<std::mutex> lock(gOpenLock);
+    gOpening[dialog];
+}
+
+// The dialog is on screen: true when a close came meanwhile.
+bool shownNow(const qkwindlgIDInfo* dialog)
+{
+    std::lock_guard<std::mutex> lock(gOpenLock);
+    Opening& o = gOpening[dialog];
+    o.open = true;
+    return std::exchange(o.closeReq, false);
+}
+
+void closedNow(const qkwindlgIDInfo* dialog)
+{
+    std::lock_guard<std::mutex> lock(gOpenLock);
+    gOpening.erase(dialog);
+}
+
+// A close request: false when it was kept for a dialog on its way up.
+bool closeOrKeep(const qkwindlgIDInfo* dialog)
+{
+    std::lock_guard<std::mutex> lock(gOpenLock);
+    auto it = gOpening.find(dialog);
+    if (it == gOpening.end() || it->second.open) return true;
+    it->second.closeReq = true;
+    return false;
+}
+
 // The dialog is a window of its own: the one closed by the standard exits.
 qkwinInfo* dialogOf(qkwinInfo* window)
 {
@@ -140,6 +186,7 @@ int qkwindlgdspbyID(qkwinInfo* window, int id)
     qkwinInfo* dw = dialog->winPtr;
     qksyswinObjEx* obj = qksyswinobjex(dw);
     if (obj->shown && dw->state.load() != 0) return 0;   // open already
+    announce(dialog);
     qksyswinSetOwner(dw);
     if (dialog->name[0] != '\0') qkstrset(dw->title, dialog->name);
     if (dialog->xsize > 0) dw->xsize = dialog->xsize;
@@ -149,18 +196,22 @@ int qkwindlgdspbyID(qkwinInfo* window, int id)
     if (dialog->startFunc) dw->userStartFunc = dialog->startFunc;
     window->actdlgPtr = dw;
     if (qksyswindsp(dw) != 0) {
+        closedNow(dialog);
         window->actdlgPtr = nullptr;
         return -1;
     }
+    if (shownNow(dialog)) closeDialog(dw);
     try {
         qksyswinWaitUntil([dw] { return dw->state.load() == 0; }, true);
     } catch (...) {
         // The opening worker is being stopped: its dialog goes with it.
+        closedNow(dialog);
         qksyswinDestroy(dw);
         dropWidgets(dw);
         if (window->actdlgPtr == dw) window->actdlgPtr = nullptr;
         throw;
     }
+    closedNow(dialog);
     dropWidgets(dw);
     if (window->actdlgPtr == dw) window->actdlgPtr = nullptr;
     if (dialog->exitFunc) dialog->exitFunc(dw);
@@ -188,7 +239,7 @@ int qkwindlgExitByID(qkwinInfo* window, int id)
         qklogf("qkwindlgExitByID", "DIALOG ID: %d, not found", id);
         return -2;
     }
-    if (dialog->winPtr != nullptr) closeDialog(dialog->winPtr);
+    if (closeOrKeep(dialog) && dialog->winPtr != nullptr) closeDialog(dialog->winPtr);
     return 0;
 }
 
@@ -202,6 +253,8 @@ int qkwindlgSetTimerByID(qkwinInfo* window, int id, int eventID, int elapse, qkw
         return -2;
     }
     if (dialog->winPtr == nullptr && qkwindlgcfg(holder, dialog) != 0) return -2;
+    // A timer is given to a dialog that is about to be shown.
+    if (dialog->winPtr->state.load() == 0) announce(dialog);
     qkwinInfo* dw = dialog->winPtr;
     qkwintimesetup(dw, eventID, elapse);
     qkwintimesetfunc(dw, function);

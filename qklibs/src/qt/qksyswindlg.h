@@ -19,7 +19,9 @@ int qkwindlgdspbyID(qkwinInfo* window, int id);
 // Standard callback: opens the dialog whose startid is actitemid. -2 with
 // "DIALOG start ID: %d, not found".
 int qkwindlgstart(qkwinInfo* window);
-// Closes the dialog: its timer stops, its window ends (from any thread).
+// Closes the dialog: its timer stops, its window ends (from any thread). A
+// dialog on its way up (given a timer, or its display called, but not yet
+// on screen) closes as soon as it shows.
 int qkwindlgExitByID(qkwinInfo* window, int id);
 // A timer of the dialog calling function every elapse ms while it is open.
 int qkwindlgSetTimerByID(qkwinInfo* window, int id, int eventID, int elapse, qkwincallback function);

@@ -304,10 +304,11 @@ void postEvent(qkwinInfo* win, const qksyswinEvent& ev, std::string text, std::f
             dispatchOnGui(win, ev, text, fn);
             return;
         }
-        if (ev.kind == QKSYSWIN_EV_PAINT) {
+        if (ev.kind == QKSYSWIN_EV_PAINT || ev.kind == QKSYSWIN_EV_TIMER) {
             std::lock_guard<std::mutex> lock(obj->queueLock);
-            if (obj->paintPending) return;
-            obj->paintPending = true;
+            bool& pending = ev.kind == QKSYSWIN_EV_PAINT ? obj->paintPending : obj->timerPending;
+            if (pending) return;
+            pending = true;
         }
         uint64_t serial = serialOf(obj);
         QCoreApplication* app = QCoreApplication::instance();
@@ -315,9 +316,9 @@ void postEvent(qkwinInfo* win, const qksyswinEvent& ev, std::string text, std::f
         qksyswinGuiPost(
             [obj, serial, ev, text = std::move(text), fn = std::move(fn)] {
                 if (!aliveSerial(obj, serial)) return;
-                if (ev.kind == QKSYSWIN_EV_PAINT) {
+                if (ev.kind == QKSYSWIN_EV_PAINT || ev.kind == QKSYSWIN_EV_TIMER) {
                     std::lock_guard<std::mutex> lock(obj->queueLock);
-                    obj->paintPending = false;
+                    (ev.kind == QKSYSWIN_EV_PAINT ? obj->paintPending : obj->timerPending) = false;
                 }
                 dispatchOnGui(obj->win, ev, text, fn);
             });
@@ -1533,9 +1534,12 @@ int qkwintimestart(qkwinInfo* window)
     qksyswinGuiCall([obj, serial, ms] {
         if (!obj->timer) {
             obj->timer = new QTimer;
+            // The tick leaves Qt's timer slot at once: Qt does not fire a
+            // timer again while its slot runs, and a tick may open a dialog
+            // (the waiting dialog) during which the ticks must go on.
             QObject::connect(obj->timer.data(), &QTimer::timeout, [obj, serial] {
                 if (!aliveSerial(obj, serial)) return;
-                postEvent(obj->win, qksyswinEvent{QKSYSWIN_EV_TIMER, obj->win->timer.eventID, 0, 0, 0}, {}, {}, false);
+                postEvent(obj->win, qksyswinEvent{QKSYSWIN_EV_TIMER, obj->win->timer.eventID, 0, 0, 0}, {}, {}, true);
             });
         }
         obj->timer->start(ms);
