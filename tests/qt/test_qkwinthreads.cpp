@@ -458,6 +458,44 @@ TEST(QkWinThreads, WaitingDialogOpenedByATimerTick)
 
 namespace {
 
+std::atomic<int> g_programClosed{0};
+int programClose(qkwinInfo*)
+{
+    ++g_programClosed;
+    return 0;
+}
+
+}  // namespace
+
+// The program's close hook runs once whichever way the main window ends,
+// before its loop returns; the shutdown then ends the children still open.
+TEST(QkWinThreads, ExitRunsTheCloseHookAndShutdownEndsTheChildren)
+{
+    const std::string body = std::string(kOpener) +
+                             "<BUTTON>\n<ID>510</ID>\n<NAME>Exit</NAME>\n<YORIG>40</YORIG>\n"
+                             "<FUNCTION>qksyswinexit</FUNCTION>\n</BUTTON>\n";
+    const std::function<void(vxtest::QtWindow&)> ways[] = {
+        [](vxtest::QtWindow& w) { QTest::mouseClick(control(w.top(), 510), Qt::LeftButton); },
+        [](vxtest::QtWindow& w) { w.top()->close(); },
+    };
+    for (const auto& end : ways) {
+        g_programClosed = 0;
+        vxtest::QtWindow w(body, {{{"child.xml", "<MAINWINDOW>\n<TITLE>Child</TITLE>\n</MAINWINDOW>\n"}}, {}});
+        w.win()->userCloseFunc = programClose;
+        ASSERT_NE(openChild(w), nullptr);
+        end(w);
+        EXPECT_EQ(qksyswinwaitmsg(w.win()), 0);
+        EXPECT_EQ(g_programClosed.load(), 1);
+        EXPECT_EQ(qksyswinshutdown(w.win()), 0);
+        EXPECT_EQ(w.win()->actcldPtr, nullptr);
+        EXPECT_EQ(topLevel("Child"), nullptr);
+        qkwinsleep(w.win(), 2, 1);   // a close queued twice is served once
+        EXPECT_EQ(g_programClosed.load(), 1);
+    }
+}
+
+namespace {
+
 qkwinInfo* g_win = nullptr;
 std::atomic<int> g_calls{0};
 

@@ -880,6 +880,48 @@ void qksyswinDestroy(qkwinInfo* win)
     wakeOwner(obj);
 }
 
+namespace {
+
+// Asks every child window started from win to end and waits (serving the
+// caller's windows, at most 5 s) until their threads have ended and been
+// joined. The number that did not end.
+int endChildren(qkwinInfo* win, qksyswinObjEx* obj, const char* label)
+{
+    if (win->mgrPtr != nullptr) {
+        qkwinmgrforeach(win->mgrPtr, [win](int, qkwinhandInfo& slot) {
+            if (slot.prtwinhdl != win || slot.cldwinhdl == nullptr || slot.cldwinhdl->type != 2) return;
+            slot.cldwinhdl->state.store(0);
+            qksyswinPostClose(slot.cldwinhdl);
+        });
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        qksyswinWaitUntil([&] { return obj->liveChildren <= 0 || std::chrono::steady_clock::now() > deadline; }, false);
+        if (obj->liveChildren > 0) qklogf(label, "error, %d child windows did not end in time", obj->liveChildren);
+    }
+    if (obj->liveChildren <= 0 && obj->childThreads != nullptr) {
+        qkthrdfreemem(obj->childThreads, 0);
+        delete obj->childThreads;
+        obj->childThreads = nullptr;
+    }
+    return std::max(obj->liveChildren, 0);
+}
+
+}  // namespace
+
+int qksyswinshutdown(qkwinInfo* window)
+{
+    qklogTrace("qksyswinshutdown");
+    qksyswinObjEx* obj = qksyswinobjex(window);
+    if (obj == nullptr) return -2;
+    qkwinmsgstopthred(window);
+    const int left = endChildren(window, obj, "qksyswinshutdown");
+    if (gDevWin.load() == window) {
+        gDevWin.store(nullptr);
+        qksysdevwatchstop(gDevWatch);
+        gDevWatch = nullptr;
+    }
+    return left == 0 ? 0 : -1;
+}
+
 void qksyswinRelease(qkwinInfo* win, bool freeRecord)
 {
     qklogTrace("qksyswinRelease");
@@ -898,21 +940,7 @@ void qksyswinRelease(qkwinInfo* win, bool freeRecord)
     qkwinmsgstopthred(win);
 
     // Children started from this window end first (they share its tables).
-    if (win->mgrPtr != nullptr && !obj->isPage) {
-        qkwinmgrforeach(win->mgrPtr, [win](int, qkwinhandInfo& slot) {
-            if (slot.prtwinhdl != win || slot.cldwinhdl == nullptr || slot.cldwinhdl->type != 2) return;
-            slot.cldwinhdl->state.store(0);
-            qksyswinPostClose(slot.cldwinhdl);
-        });
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        qksyswinWaitUntil([&] { return obj->liveChildren <= 0 || std::chrono::steady_clock::now() > deadline; }, false);
-        if (obj->liveChildren > 0) qklogf("qksyswinRelease", "error, %d child windows did not end in time", obj->liveChildren);
-    }
-    if (obj->childThreads != nullptr) {
-        qkthrdfreemem(obj->childThreads, 0);
-        delete obj->childThreads;
-        obj->childThreads = nullptr;
-    }
+    if (!obj->isPage) endChildren(win, obj, "qksyswinRelease");
     // Dialogs of this window.
     for (int i = 0; win->dlg.idPtr != nullptr && i < win->dlg.cnt; ++i) {
         qkwindlgIDInfo& d = win->dlg.idPtr[i];
@@ -1271,6 +1299,10 @@ int qksyswinwaitmsg(qkwinInfo* window)
         qksyswinchkflags(window);
     }
     if (qksyswinObjEx* obj = aliveWin(window)) {
+        // The loop ended on state 0 (an exit step, a menu Exit, the tray's
+        // exit item) before the close request it queued was served: the
+        // close function runs now, once, as the close would have run it.
+        if (!obj->destroyed && obj->shown && obj->owner == std::this_thread::get_id()) qksyswinDestroy(window);
         qksyswinGuiCall([obj] {
             if (obj->trayIcon != nullptr) obj->trayIcon->hide();
         });

@@ -54,7 +54,9 @@ int qksyswindsp(qkwinInfo* window);
 int qksyswinwaitcreateFlag(qkwinInfo* window, int tries);
 
 // ---- loops (owner thread) ----------------------------------------------------------
-// Serves the window's events until its state is 0; removes the tray icon then.
+// Serves the window's events until its state is 0; then runs the close
+// function if the close request the exit queued was not served yet, and
+// removes the tray icon.
 int qksyswinwaitmsg(qkwinInfo* window);
 // Handles what is pending without waiting (at most one queued event of a
 // window owned by a non-GUI thread). Returns 1 when something was handled.
@@ -88,6 +90,12 @@ int qksyswinsettopmost(qkwinInfo* window, int on);
 // and does nothing (0) unless the answer is Yes.
 int qksyswinexit(qkwinInfo* window);
 int qksyswinexitconf(qkwinInfo* window);
+// Before the process exits: ends every child window started from window
+// (their dialogs with them) and joins their threads, closes the waiting
+// notice and stops the device watcher, serving the caller's windows while it
+// waits (at most 5 s for the children). The window itself stays until
+// qksyswinfree. Owner thread. 0, -1 when a child did not end, -2 without a window.
+int qksyswinshutdown(qkwinInfo* window);
 
 // ---- title, cursor, home, library, help -----------------------------------------
 int qkwinchgtitle(qkwinInfo* window, const char* text);
