@@ -125,6 +125,14 @@ int qksyswinCtrlFrameStyle(int type);
 // Shows or hides one control; used by the page display and the dsp operations.
 void qksyswinCtrlShow(QWidget* w, bool show);
 
+// Re-selects the current sub-tab of every tab control of the window (the
+// deferred tab redraw). GUI thread.
+void qksyswinTabReselect(qkwinInfo* win);
+// Opens the window's pop-up menu at global position pos: the commands and
+// drop-down menus of its menu bar (nothing when it has none). Object name
+// "popupmenu". GUI thread; returns at once.
+void qksyswinMenuPopup(qkwinInfo* win, const QPoint& pos);
+
 // ---- creation steps of the control modules (GUI thread) ----
 int qksyswinFontCreate(qkwinInfo* win);
 void qksyswinFontDestroy(qkwinInfo* win);

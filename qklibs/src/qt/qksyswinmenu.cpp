@@ -77,6 +77,19 @@ int qksyswinMenuCreate(qkwinInfo* win, qksyswinCtrlSet& set)
     return 0;
 }
 
+void qksyswinMenuPopup(qkwinInfo* win, const QPoint& pos)
+{
+    qklogTrace("qksyswinMenuPopup");
+    qksyswinCtrlSet* set = qksyswinCtrlGet(win);
+    if (set == nullptr || !set->menuBar || set->menuBar->actions().isEmpty()) return;
+    // The bar's own actions: a choice notifies as from the bar.
+    auto* popup = new QMenu(set->canvas.data());
+    popup->setObjectName(QStringLiteral("popupmenu"));
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    popup->addActions(set->menuBar->actions());
+    popup->popup(pos);
+}
+
 int qkwinmenusetstate(qkwinInfo* window, int id, int state)
 {
     qklogTrace("qkwinmenusetstate");

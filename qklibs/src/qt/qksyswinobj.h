@@ -9,6 +9,7 @@
 // Every QWidget lives on the GUI thread (see qksyswinthread.h).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -51,6 +52,11 @@ struct qksyswinObj {
     std::condition_variable queueWake;
     std::deque<qksyswinEvent> queue;
     bool timerPending = false;   // guarded by queueLock: coalesces timer ticks
+    // The deferred redraw after a message (qksyswinchkflags): the tab flag
+    // re-selects every tab's current sub-tab, the repaint flag repaints the
+    // regions and header lists. Set by the GUI thread, taken by the owner.
+    std::atomic<bool> tabFlag{false};
+    std::atomic<bool> repaintFlag{false};
 };
 
 // The platform object of a window record, or null before the window layer made one.

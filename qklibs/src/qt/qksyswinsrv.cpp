@@ -65,6 +65,7 @@
 #include "qksysdevwatch.h"
 #include "qksyssrv.h"
 #include "qksyswinchild.h"
+#include "qksyswinctrl.h"
 #include "qksyswincombo.h"
 #include "qksyswindlg.h"
 #include "qksyswinfiledlg.h"
@@ -284,6 +285,7 @@ void dispatchOnGui(qkwinInfo* win, const qksyswinEvent& ev, const std::string& t
 {
     try {
         dispatch(win, ev, text, fn);
+        qksyswinchkflags(win);
     } catch (const std::exception& e) {
         qklogf("qksyswinproc", "error, callback of window id: %d ended by an exception: %s", win->id, e.what());
     } catch (...) {
@@ -380,6 +382,7 @@ int drain(qksyswinLoop& loop, int max)
             std::function<void()> fn;
             if (!popEvent(obj, ev, text, fn)) continue;
             dispatch(w, ev, text, fn);
+            qksyswinchkflags(w);
             any = true;
             if (++n >= max) break;
         }
@@ -473,13 +476,20 @@ protected:
     void resizeEvent(QResizeEvent* e) override
     {
         QWidget::resizeEvent(e);
-        if (aliveSerial(obj_, serial_)) qksyswinImageCreate(obj_->win, width(), height());
+        if (!aliveSerial(obj_, serial_)) return;
+        qksyswinImageCreate(obj_->win, width(), height());
+        obj_->repaintFlag.store(true);
+        obj_->tabFlag.store(true);
     }
     void mouseMoveEvent(QMouseEvent* e) override { mouse(e, 0); }
     void mousePressEvent(QMouseEvent* e) override
     {
         if (e->button() == Qt::LeftButton) mouse(e, 1);
-        if (e->button() == Qt::RightButton) mouse(e, 2);
+        if (e->button() == Qt::RightButton) {
+            mouse(e, 2);
+            // The right button then opens the window's pop-up menu at the cursor.
+            if (aliveSerial(obj_, serial_)) qksyswinMenuPopup(obj_->win, e->globalPosition().toPoint());
+        }
     }
     void keyPressEvent(QKeyEvent* e) override
     {
@@ -968,8 +978,12 @@ void qksyswinRelease(qkwinInfo* win, bool freeRecord)
     qksyswinGuiCall([win, obj] {
         delete obj->timer.data();
         obj->timer = nullptr;
-        obj->trayIcon = nullptr;   // the tray icon is the control modules'
-        if (obj->shown) qksyswinDestroyControls(win);
+        obj->trayIcon = nullptr;
+        if (obj->shown) qksyswinDestroyControls(win);   // the tray menu goes with the controls
+        if (win->trayPtr != nullptr && win->trayPtr->sysPtr != nullptr && !obj->isPage) {
+            delete static_cast<QSystemTrayIcon*>(win->trayPtr->sysPtr);
+            win->trayPtr->sysPtr = nullptr;
+        }
         // Sub-tab page windows go with their window.
         for (int t = 0; win->tab.idPtr != nullptr && t < win->tab.cnt; ++t) {
             qkwinTabIDInfo& tab = win->tab.idPtr[t];
@@ -1228,6 +1242,10 @@ int qksyswinCreateTop(qkwinInfo* win)
     return status;
 }
 
+namespace {
+void makeTrayIcon(qkwinInfo* win);
+}  // namespace
+
 int qksyswindsp(qkwinInfo* window)
 {
     qklogTrace("qksyswindsp");
@@ -1245,6 +1263,9 @@ int qksyswindsp(qkwinInfo* window)
         gDevWin.store(window);
         gDevWatch = qksysdevwatchstart("/dev", "../dev", onDevice, nullptr);
     }
+    // The tray icon, where the desktop has a tray (headless: none, quietly);
+    // the controls give it its menu.
+    if (window->type == 1 && window->trayPtr != nullptr) qksyswinGuiCall([window] { makeTrayIcon(window); });
     // What the platform's "created" event does, in its order. The start
     // function of a child window or dialog fills its controls (the search,
     // connection and set-up windows), so it runs once they exist.
@@ -1265,6 +1286,32 @@ int qksyswindsp(qkwinInfo* window)
     });
     return 0;
 }
+
+namespace {
+
+// A left click on the tray icon brings the window back; the right click opens
+// the icon's menu (Qt shows the context menu the controls gave it).
+void makeTrayIcon(qkwinInfo* win)
+{
+    qkwinTrayInfo& tray = *win->trayPtr;
+    if (tray.sysPtr != nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) return;
+    qksyswinObjEx* obj = qksyswinobjex(win);
+    auto* icon = new QSystemTrayIcon();
+    icon->setObjectName(QStringLiteral("tray%1").arg(tray.id));
+    if (tray.icon.path[0] != '\0') icon->setIcon(QIcon(QString::fromLocal8Bit(tray.icon.path)));
+    else if (obj->top != nullptr) icon->setIcon(obj->top->windowIcon());
+    icon->setToolTip(QString::fromUtf8(tray.commt));
+    const uint64_t serial = serialOf(obj);
+    QObject::connect(icon, &QSystemTrayIcon::activated, icon, [obj, serial](QSystemTrayIcon::ActivationReason why) {
+        if (why != QSystemTrayIcon::Trigger || !aliveSerial(obj, serial) || obj->top == nullptr) return;
+        obj->top->showNormal();
+        obj->top->raise();
+        obj->top->activateWindow();
+    });
+    tray.sysPtr = icon;
+}
+
+}  // namespace
 
 int qksyswinwaitcreateFlag(qkwinInfo* window, int tries)
 {
@@ -1353,8 +1400,15 @@ int qkwinrunwinpeekmsg(qkwinInfo* window, int n)
 int qksyswinchkflags(qkwinInfo* window)
 {
     qklogTrace("qksyswinchkflags");
-    if (window == nullptr) return -2;
-    qksyswinGuiCall([window] { qksyswinCtrlRepaint(window); });
+    qksyswinObjEx* obj = aliveWin(window);
+    if (obj == nullptr) return -2;
+    const bool tabs = obj->tabFlag.exchange(false);
+    const bool repaint = obj->repaintFlag.exchange(false);
+    if (!tabs && !repaint) return 0;
+    qksyswinGuiCall([window, tabs, repaint] {
+        if (tabs) qksyswinTabReselect(window);
+        if (repaint) qksyswinCtrlRepaint(window);
+    });
     return 0;
 }
 

@@ -52,6 +52,7 @@ void showSelected(qkwinInfo* win, int pos)
 void selected(qkwinInfo* win, int pos)
 {
     showSelected(win, pos);
+    if (qksyswinObj* obj = qksyswinobj(win)) obj->tabFlag.store(true);
     const int tabId = win->tab.idPtr[pos].id;
     const int subId = win->tab.csid;
     if (qksyswinCtrlHasCallback(win, subId))
@@ -187,6 +188,17 @@ int qksyswinSetActiveTabID(qkwinInfo* window, int id)
         }
     });
     return rc;
+}
+
+void qksyswinTabReselect(qkwinInfo* win)
+{
+    qklogTrace("qksyswinTabReselect");
+    for (int pos = 0; win != nullptr && win->tab.idPtr != nullptr && pos < win->tab.cnt; ++pos) {
+        const int cid = win->tab.cid;
+        showSelected(win, pos);
+        // The active tab control stays the one the program chose.
+        if (cid != 0) win->tab.cid = cid;
+    }
 }
 
 int qksyswinsubtabdsp(qkwinInfo* window)
