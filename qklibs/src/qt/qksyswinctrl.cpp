@@ -125,7 +125,7 @@ void scrollBarsCreate(qkwinInfo* win, qksyswinCtrlSet& set)
         auto* bar = new QScrollBar(Qt::Vertical, set.canvas);
         bar->setRange(0, qksyswinCtrlScale(win, win->ysize, false));
         bar->setSingleStep(10);
-        qksyswinCtrlIdentify(bar, 0, QStringLiteral("vertical scroll bar"));
+        qksyswinCtrlIdentify(bar, win->id, QStringLiteral("vertical scroll bar"));
         bar->setObjectName(QStringLiteral("vscroll"));
         set.vbar = bar;
     }
@@ -133,7 +133,7 @@ void scrollBarsCreate(qkwinInfo* win, qksyswinCtrlSet& set)
         auto* bar = new QScrollBar(Qt::Horizontal, set.canvas);
         bar->setRange(0, qksyswinCtrlScale(win, win->xsize, true));
         bar->setSingleStep(10);
-        qksyswinCtrlIdentify(bar, 0, QStringLiteral("horizontal scroll bar"));
+        qksyswinCtrlIdentify(bar, win->id, QStringLiteral("horizontal scroll bar"));
         bar->setObjectName(QStringLiteral("hscroll"));
         set.hbar = bar;
     }
@@ -628,7 +628,9 @@ void qksyswinCtrlIdentify(QObject* o, int id, const QString& text)
 void qksyswinCtrlSetAccessibleName(QWidget* w, const QString& text)
 {
     qklogTrace("qksyswinCtrlSetAccessibleName");
-    if (!text.isEmpty()) w->setAccessibleName(text);
+    // The name follows the text, an emptied text too: a screen reader must
+    // not read out what the control no longer shows.
+    w->setAccessibleName(text);
 }
 
 bool qksyswinCtrlHasCallback(const qkwinInfo* win, int id)

@@ -106,7 +106,8 @@ void qksyswinCtrlApplyFont(const qkwinInfo* win, QWidget* w, int fontid);
 // Gives a control its identity: object name "id<n>", accessible description
 // "control <n>" and accessible name text (when not empty).
 void qksyswinCtrlIdentify(QObject* o, int id, const QString& text);
-// Updates the accessible name of a control after its text changed.
+// Updates the accessible name of a control after its text changed (an empty
+// text empties it).
 void qksyswinCtrlSetAccessibleName(QWidget* w, const QString& text);
 
 // True when the window's callback table has an entry for id (controls that

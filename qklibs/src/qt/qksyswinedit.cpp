@@ -63,7 +63,12 @@ int qksyswinEditCreate(qkwinInfo* win, qksyswinCtrlSet& set)
         qksyswinCtrlApplyFont(win, edit, rec.fontid);
         qksyswinCtrlPlace(win, edit, rec.xorig, rec.yorig, rec.xsize, rec.ysize);
         const int id = rec.id;
-        QObject::connect(edit, &QLineEdit::textChanged, edit, [win, id] { qksyswinNotify(win, id, 768); });
+        const bool secret = rec.style == 1;
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [win, id, edit, secret](const QString& t) {
+            // Screen readers and UI tests read the field's current text.
+            if (!secret) qksyswinCtrlSetAccessibleName(edit, t);
+            qksyswinNotify(win, id, 768);
+        });
         edit->setVisible(true);
         rec.sysPtr = edit;
         set.edit.emplace_back(edit);

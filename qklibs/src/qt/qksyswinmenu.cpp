@@ -5,11 +5,13 @@
 // comes through qksyswinGuiCall.
 #include "qksyswinmenu.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 
 #include "qklogsrv.h"
 #include "qksyswinctrl.h"
@@ -17,9 +19,97 @@
 
 namespace {
 
-QAction* command(qkwinInfo* win, QAction* action, int id)
+// A menu item as screen readers and UI tests see it: Qt's own item has no
+// description, so the items of our menus carry one of their own with the
+// definition id ("control <n>") like every other control. The item lives in
+// the menu or bar it was first added to.
+class MenuItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    explicit MenuItemAccessible(QAction* action) : action_(action)
+    {
+        for (QObject* o : action->associatedObjects())
+            if (qobject_cast<QMenu*>(o) != nullptr || qobject_cast<QMenuBar*>(o) != nullptr) {
+                owner_ = static_cast<QWidget*>(o);
+                break;
+            }
+    }
+    bool isValid() const override { return action_ && owner_; }
+    QObject* object() const override { return action_; }
+    QWindow* window() const override { return owner_ ? owner_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(owner_.data()); }
+    QAccessibleInterface* child(int index) const override
+    {
+        return index == 0 && action_ && action_->menu() ? QAccessible::queryAccessibleInterface(action_->menu()) : nullptr;
+    }
+    int childCount() const override { return action_ && action_->menu() ? 1 : 0; }
+    int indexOfChild(const QAccessibleInterface* c) const override
+    {
+        return c != nullptr && action_ && action_->menu() && c->object() == action_->menu() ? 0 : -1;
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (!action_) return QString();
+        if (t == QAccessible::Name) return QString(action_->text()).remove(QLatin1Char('&'));
+        if (t == QAccessible::Description) return QStringLiteral("control %1").arg(action_->property("qkwinid").toInt());
+        return QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override
+    {
+        QRect r;
+        if (auto* m = qobject_cast<QMenu*>(owner_.data())) r = m->actionGeometry(action_);
+        if (auto* b = qobject_cast<QMenuBar*>(owner_.data())) r = b->actionGeometry(action_);
+        return r.isNull() ? r : QRect(owner_->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::MenuItem; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        if (!action_) return s;
+        s.disabled = !action_->isEnabled();
+        s.invisible = !action_->isVisible();
+        s.checkable = action_->isCheckable();
+        s.checked = action_->isChecked();
+        s.hasPopup = action_->menu() != nullptr;
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override
+    {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override
+    {
+        if (name != pressAction() || !action_ || !action_->isEnabled()) return;
+        if (QMenu* sub = action_->menu())
+            sub->popup(rect().bottomLeft());
+        else
+            action_->trigger();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<QAction> action_;
+    QPointer<QWidget> owner_;
+};
+
+QAccessibleInterface* menuItemFactory(const QString&, QObject* object)
+{
+    auto* action = qobject_cast<QAction*>(object);
+    if (action == nullptr || !action->property("qkwinid").isValid()) return nullptr;
+    return new MenuItemAccessible(action);
+}
+
+void identifyItem(QAction* action, int id)
 {
     qksyswinCtrlIdentify(action, id, QString());
+    action->setProperty("qkwinid", id);
+}
+
+QAction* command(qkwinInfo* win, QAction* action, int id)
+{
+    identifyItem(action, id);
     QObject::connect(action, &QAction::triggered, action, [win, id] { qksyswinNotify(win, id, 0); });
     return action;
 }
@@ -47,6 +137,8 @@ int qksyswinMenuCreate(qkwinInfo* win, qksyswinCtrlSet& set)
 {
     qklogTrace("qksyswinMenuCreate");
     if (win->menu.cnt <= 0 || win->menu.idPtr == nullptr) return 0;
+    static const bool factory = (QAccessible::installFactory(menuItemFactory), true);
+    (void)factory;
     auto* bar = new QMenuBar();
     bar->setObjectName(QStringLiteral("menubar"));
     QFont font;
@@ -59,7 +151,7 @@ int qksyswinMenuCreate(qkwinInfo* win, qksyswinCtrlSet& set)
             QMenu* menu = bar->addMenu(name);
             qksyswinCtrlIdentify(menu, m.id, name);
             action = menu->menuAction();
-            action->setObjectName(QStringLiteral("id%1").arg(m.id));
+            identifyItem(action, m.id);
             for (int k = 0; k < m.subCnt; ++k) {
                 qkwinSubMenuIDInfo& s = m.subidPtr[k];
                 QAction* item = command(win, menu->addAction(qksyswinCtrlText(s.name)), s.id);

@@ -1226,6 +1226,8 @@ int qksyswinCreateTop(qkwinInfo* win)
         auto* canvas = new qksyswinCanvas(obj, top);
         top->setCentralWidget(canvas);
         top->setWindowTitle(QString::fromLocal8Bit(win->title));
+        top->setAccessibleName(QString::fromLocal8Bit(win->title));
+        top->setAccessibleDescription(QStringLiteral("control %1").arg(win->id));
         top->resize(w, h);
         if (win->xorig > 0 || win->yorig > 0) top->move(qksyswinScaleX(win, win->xorig), qksyswinScaleY(win, win->yorig));
         if (win->type == 3) top->setWindowModality(Qt::ApplicationModal);
@@ -1472,7 +1474,10 @@ int qkwinchgtitle(qkwinInfo* window, const char* text)
     qkstrset(window->title, text);
     QString t = QString::fromLocal8Bit(window->title);
     qksyswinGuiCall([obj, t] {
-        if (obj->top && !obj->isPage) obj->top->setWindowTitle(t);
+        if (obj->top && !obj->isPage) {
+            obj->top->setWindowTitle(t);
+            obj->top->setAccessibleName(t);
+        }
     });
     return 0;
 }

@@ -38,7 +38,7 @@ int qksyswinStatBarCreate(qkwinInfo* win, qksyswinCtrlSet& set)
         label->setTextFormat(Qt::PlainText);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setObjectName(QStringLiteral("sbpart%1").arg(i));
-        label->setAccessibleDescription(QStringLiteral("status part %1").arg(i));
+        label->setAccessibleDescription(QStringLiteral("control %1").arg(p.id));
         label->setAccessibleName(qksyswinCtrlText(p.text));
         int stretch = 1;
         if (p.width > 0) {

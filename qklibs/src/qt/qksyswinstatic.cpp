@@ -6,6 +6,9 @@
 // GUI thread; the operations come through qksyswinGuiCall.
 #include "qksyswinstatic.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -19,15 +22,35 @@ namespace {
 
 class StaticLabel : public QLabel {
 public:
-    StaticLabel(qkwinInfo* win, int id, QWidget* parent) : QLabel(parent), win_(win), id_(id) {}
+    StaticLabel(qkwinInfo* win, int id, QWidget* parent) : QLabel(parent), win_(win), id_(id)
+    {
+        // A static with a callback is pressed like a button: it takes the
+        // keyboard focus (Space or Enter press it) and offers screen readers
+        // and UI tests a press action; it keeps the look of a static.
+        if (qksyswinCtrlHasCallback(win_, id_)) {
+            setFocusPolicy(Qt::StrongFocus);
+            setProperty("qkwinpress", true);
+        }
+    }
+    void press()
+    {
+        if (qksyswinCtrlHasCallback(win_, id_)) qksyswinNotify(win_, id_, 0);
+    }
 
 protected:
     void mouseReleaseEvent(QMouseEvent* e) override
     {
         QLabel::mouseReleaseEvent(e);
-        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) &&
-            qksyswinCtrlHasCallback(win_, id_))
-            qksyswinNotify(win_, id_, 0);
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) press();
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const int k = e->key();
+        if ((k == Qt::Key_Space || k == Qt::Key_Return || k == Qt::Key_Enter) && property("qkwinpress").toBool()) {
+            press();
+            return;
+        }
+        QLabel::keyPressEvent(e);
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override
     {
@@ -39,6 +62,37 @@ private:
     qkwinInfo* win_;
     int id_;
 };
+
+// The accessible side of a static that can be pressed: its text as name and
+// the press action (and the focus action every widget has).
+class PressableStatic : public QAccessibleWidget {
+public:
+    explicit PressableStatic(QWidget* w) : QAccessibleWidget(w, QAccessible::StaticText) {}
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+            return static_cast<QLabel*>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override
+    {
+        return QAccessibleWidget::actionNames() << QAccessibleActionInterface::pressAction();
+    }
+    void doAction(const QString& name) override
+    {
+        if (name == QAccessibleActionInterface::pressAction())
+            static_cast<StaticLabel*>(widget())->press();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface* pressableFactory(const QString&, QObject* object)
+{
+    auto* label = qobject_cast<QLabel*>(object);
+    if (label == nullptr || !label->property("qkwinpress").toBool()) return nullptr;
+    return new PressableStatic(label);
+}
 
 Qt::Alignment alignment(int align)
 {
@@ -71,6 +125,8 @@ int qksyswinCtrlFrameStyle(int type)
 int qksyswinStaticCreate(qkwinInfo* win, qksyswinCtrlSet& set)
 {
     qklogTrace("qksyswinStaticCreate");
+    static const bool factory = (QAccessible::installFactory(pressableFactory), true);
+    (void)factory;
     for (int i = 0; i < win->stat.cnt; ++i) {
         qkwinstaticIDInfo& rec = win->stat.idPtr[i];
         auto* label = new StaticLabel(win, rec.id, set.canvas);

@@ -86,6 +86,8 @@ void addPages(qkwinInfo* win, int pos, QTabWidget* tw, qksyswinCtrlSet& set)
         host->resize(tw->size());
         host->setObjectName(QStringLiteral("page%1").arg(st.id));
         const QString label = qksyswinCtrlText(st.name);
+        host->setAccessibleName(label);
+        host->setAccessibleDescription(QStringLiteral("control %1").arg(st.id));
         const int index = tw->addTab(host, label);
         if (st.ttip[0] != '\0') tw->setTabToolTip(index, qksyswinCtrlText(st.ttip));
         if (st.icon.path[0] != '\0') {

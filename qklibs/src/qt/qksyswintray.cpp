@@ -22,6 +22,7 @@ int qksyswinTrayCreate(qkwinInfo* win, qksyswinCtrlSet& set)
     const QString exitName = tray.ename[0] != '\0' ? qksyswinCtrlText(tray.ename) : QStringLiteral("Exit");
     QAction* exitItem = menu->addAction(exitName);
     qksyswinCtrlIdentify(exitItem, tray.eid, exitName);
+    exitItem->setProperty("qkwinid", tray.eid);
     QObject::connect(exitItem, &QAction::triggered, exitItem, [win] {
         win->state = 0;
         qksyswinEvent ev{};
