@@ -447,9 +447,12 @@ TEST(QkWinThreads, WaitingDialogOpenedByATimerTick)
     // Closed by its own start function, before it was on screen; a watchdog
     // ends the wait should the close be lost.
     qkwindlgsetstartfunc(w.win(), 1350, startClosesItself);
-    QTimer::singleShot(3000, [&] {
+    QTimer watchdog;   // ends with the test
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [&] {
         if (qkwinInfo* d = qkwinDLGgetwinPtr(w.win(), 1350)) d->state.store(0);
     });
+    watchdog.start(3000);
     const vxtest::Stopwatch watch;
     EXPECT_EQ(qkwindlgdspbyID(w.win(), 1350), 0);
     EXPECT_LT(watch.ms(), 2000);
