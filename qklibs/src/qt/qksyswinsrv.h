@@ -66,7 +66,10 @@ int qksyswinpeekmsg(qkwinInfo* window);
 int qksyswinchildpeekmsg(qkwinInfo* window);
 // Calls qksyswinpeekmsg n-1 times.
 int qkwinrunwinpeekmsg(qkwinInfo* window, int n);
-// The deferred redraw check after a message (nothing is deferred on Qt).
+// The deferred redraw check, run after every message of the window: when the
+// tab flag is set (a resize, a sub-tab chosen) every tab's current sub-tab is
+// selected again; when the repaint flag is set (a resize) the regions and
+// header lists are repainted; then the flags are cleared.
 int qksyswinchkflags(qkwinInfo* window);
 // Waits n units (1 seconds, 2 tenths, 4 milliseconds) in 100 ms steps while
 // the calling thread keeps serving its windows; a worker whose stop was
