@@ -5,13 +5,13 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <thread>
 
 #include "qkcommasyn.h"
 #include "qkfilesrv.h"
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
+#include "qksystem.h"
 #include "qksyswinchild.h"
 #include "qksyswinpage.h"
 #include "qksyswinprgbar.h"
@@ -152,27 +152,6 @@ bool excluded(vxFindAnalyzerInfo& f, const char* name)
     return false;
 }
 
-// The name of group gid from the system's group file, else its number.
-void groupName(uint32_t gid, char* out, size_t size)
-{
-    qkstrfmt(out, size, "%u", gid);
-    std::string text;
-    if (!qkfilereadwhole("/etc/group", text, 1 << 20, QKFILE_REGULARONLY)) return;
-    std::string_view rest(text);
-    while (!rest.empty()) {
-        const size_t end = std::min(rest.find('\n'), rest.size());
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-        // name:password:gid:members
-        const size_t a = line.find(':');
-        const size_t b = a == std::string_view::npos ? a : line.find(':', a + 1);
-        const size_t c = b == std::string_view::npos ? b : line.find(':', b + 1);
-        if (c == std::string_view::npos || line.substr(b + 1, c - b - 1) != std::to_string(gid)) continue;
-        qkstrlcpy(out, size, std::string(line.substr(0, a)).c_str());
-        return;
-    }
-}
-
 // A port that exists but refused us: on this platform serial devices belong
 // to a group (usually dialout) whose members may open them, and a new member
 // gets the right only with a new log-in.
@@ -182,7 +161,8 @@ void noPermission(const char* name)
     const char* device = sep != nullptr ? sep + 3 : name;
     qkfilestatInfo st{};
     char group[64] = "";
-    if (qkFileInq(device, &st) == 0) groupName(st.gid, group, sizeof group);
+    if (qkFileInq(device, &st) == 0 && qksystemgroupname(st.gid, group, sizeof group) != 0)
+        qkstrfmt(group, sizeof group, "%u", st.gid);
     if (group[0] != '\0')
         qklogf(kWorker, "No permission for %s: add the user to group \"%s\" (sudo usermod -aG %s $USER) and log in again",
                device, group, group);

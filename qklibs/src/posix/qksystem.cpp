@@ -11,6 +11,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
 #include <string>
 #include <sys/utsname.h>
@@ -86,6 +87,18 @@ int qksystemsetenv(const char* name, const char* value)
         return -1;
     }
     return setenv(name, value ? value : "", 1) == 0 ? 0 : -1;
+}
+
+int qksystemgroupname(unsigned gid, char* out, size_t outSize)
+{
+    group gr{};
+    group* found = nullptr;
+    std::vector<char> buf(16384);
+    if (getgrgid_r(static_cast<gid_t>(gid), &gr, buf.data(), buf.size(), &found) != 0 || found == nullptr ||
+        found->gr_name == nullptr)
+        return -1;
+    qkstrlcpy(out, outSize, found->gr_name);
+    return 0;
 }
 
 int qksystemlogin(char* out, size_t outSize)

@@ -35,6 +35,10 @@ int qksystemsetenv(const char* name, const char* value);
 // user id); 0, or -1 when there is none.
 int qksystemlogin(char* out, size_t outSize);
 
+// Name of the group with id gid (bounded), from the system's group database;
+// 0, or -1 when there is no such group.
+int qksystemgroupname(unsigned gid, char* out, size_t outSize);
+
 // Current directory (bounded; a path that does not fit gives -1); 0 or -1.
 int qksystemgetcwd(char* out, size_t outSize);
 // Changes the current directory; 0 or -1 (errno set).
