@@ -24,6 +24,7 @@
 #include "vxAnaVersionSrv.h"
 #include "vxAnalyzerSrv.h"
 #include "vxAsynSrv.h"
+#include "vxWorkerSrv.h"
 
 namespace {
 
@@ -104,35 +105,14 @@ void queryEntry(void* argument)
 void stopWorker(vxInfo* app)
 {
     vxthreadInfo& slot = app->findanathrds;
-    if (qkthrdInfo* thrd = slot.thrdPtr.exchange(nullptr)) {
-        qkthrdstop(thrd, slot.thrdid);
-        qkthrdfreemem(thrd, slot.thrdid);
-    }
+    vxWorkerStop(&slot);
     for (int waited = 0; slot.state.load() != 0 && waited < kWorkerEndMs; waited += 10) qkwinsleep(nullptr, 4, 10);
 }
 
 int startWorker(vxInfo* app, qkwinInfo* search)
 {
-    vxthreadInfo& slot = app->findanathrds;
     stopWorker(app);   // the slot of an earlier search
-    slot.thrd = qkthrdInfo{};
-    slot.state = 1;
-    qkthrdsetndx(&slot.thrd);
-    const int id = qkthrdallocate(&slot.thrd);
-    slot.thrdid = id;
-    qkthrdloadadd(&slot.thrd, id, queryEntry);
-    qkthrdloadarg(&slot.thrd, id, search);
-    qkthrdstart(&slot.thrd, id);
-    const int rslt = slot.thrd.routinePtr != nullptr ? slot.thrd.routinePtr[0].rslt : -2;
-    if (rslt != 0) {
-        qklogf("vxFindAnalyzer", "error, search worker not started: %d", rslt);
-        qkthrdfreemem(&slot.thrd, id);
-        slot.state = 0;
-        return -2;
-    }
-    // Published once started: whoever takes it may stop it.
-    slot.thrdPtr = &slot.thrd;
-    return 0;
+    return vxWorkerStart(&app->findanathrds, queryEntry, search, "vxFindAnalyzer", "search worker");
 }
 
 // ---- the worker's steps ----------------------------------------------------------------

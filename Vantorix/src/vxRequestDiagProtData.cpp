@@ -5,6 +5,7 @@
 
 #include "qklogsrv.h"
 #include "qkthrdsrv.h"
+#include "vxWorkerSrv.h"
 
 namespace {
 
@@ -23,41 +24,15 @@ int vxRunDiagProtReqData(vxInfo* app)
 {
     qklogTrace("vxRunDiagProtReqData");
     if (app == nullptr) return -2;
-    vxthreadInfo& slot = app->getdpdatathrds;
-    // A worker of an earlier scan is let go first (it has ended or is asked to).
-    if (qkthrdInfo* old = slot.thrdPtr.load()) {
-        qkthrdstop(old, slot.thrdid);
-        qkthrdfreemem(old, slot.thrdid);
-    }
-    slot.thrd = qkthrdInfo{};
-    slot.thrdPtr = &slot.thrd;
-    slot.state = 1;
-    qkthrdsetndx(&slot.thrd);
-    int id = qkthrdallocate(&slot.thrd);
-    slot.thrdid = id;
-    qkthrdloadadd(&slot.thrd, id, vxDiagProtReqDataThrd);
-    qkthrdloadarg(&slot.thrd, id, app);
-    qkthrdstart(&slot.thrd, id);
-    const int rslt = slot.thrd.routinePtr != nullptr ? slot.thrd.routinePtr[0].rslt : -2;
-    if (rslt != 0) {
-        qklogf("vxRunDiagProtReqData", "error, spectra worker not started: %d", rslt);
-        slot.state = 0;
-        return -2;
-    }
-    return 0;
+    return vxWorkerStart(&app->getdpdatathrds, vxDiagProtReqDataThrd, app, "vxRunDiagProtReqData", "spectra worker");
 }
 
 int vxStopDiagProtReqData(vxInfo* app)
 {
     qklogTrace("vxStopDiagProtReqData");
     if (app == nullptr) return -2;
-    vxthreadInfo& slot = app->getdpdatathrds;
-    slot.state = 0;
-    qkthrdInfo* thrd = slot.thrdPtr.exchange(nullptr);
-    if (thrd == nullptr) return 0;
-    int status = qkthrdstop(thrd, slot.thrdid);
-    qkthrdfreemem(thrd, slot.thrdid);
-    return status;
+    app->getdpdatathrds.state = 0;
+    return vxWorkerStop(&app->getdpdatathrds);
 }
 
 int vxExitDiagProtReqData(vxInfo* app)
