@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
@@ -17,6 +18,10 @@
 #include "qkwinsrv.h"
 #include "qksyswinmsgbox.h"
 #include "qksyswinsrv.h"
+#include "qksyswinchild.h"
+#include "qksyswinfiledlg.h"
+#include "qksyswinthread.h"
+#include "qkfilesrv.h"
 
 const char g_vxBD[21] = __DATE__ " " __TIME__;
 
@@ -70,12 +75,18 @@ int vxTermRequested()
 int vxClose(qkwinInfo* win)
 {
     qklogTrace("vxClose");
-    (void)win;   // the application record is reached through vxPtr until the window record carries appPtr
-    vxInfo* app = vxPtr;
+    vxInfo* app = win != nullptr && win->appPtr != nullptr ? static_cast<vxInfo*>(win->appPtr) : vxPtr;
     if (app == nullptr) return -2;
 
+    // A baud detection in progress stops at its next rate.
+    app->anaCom.asyn.autoState.store(1);
     int status = 0;
     if (qkthrdInfo* thrd = app->connanathrds.thrdPtr.load()) status = qkthrdstop(thrd, app->connanathrds.thrdid);
+    if (app->connWinPtr != nullptr) {
+        qksyswinchildexit(app->connWinPtr);
+        app->connWinPtr = nullptr;
+    }
+    if (win != nullptr) win->userCloseFunc = nullptr;   // the hook runs once
 
     qkstrset(g_tmpbuf, kCloseQuestion);
     if (vxMsgQuestion(g_tmpbuf) == QKWIN_MSG_YES) return vxRunDiagSaveDataFile(app);
@@ -86,6 +97,9 @@ void vxExit()
 {
     qklogTrace("vxExit");
     int status = 0;
+    // No child window, waiting notice or device watcher may outlive the
+    // process's end; they belong to the GUI thread, which ends them here.
+    if (vxPtr != nullptr && vxPtr->winPtr != nullptr && qksyswinIsGuiThread()) qksyswinshutdown(vxPtr->winPtr);
     if (vxPtr != nullptr) {
         vxAsynClose(vxPtr);
         status = vxTcpClose(vxPtr);
@@ -145,16 +159,36 @@ int vxFreeResources(vxInfo* app)
     return 0;
 }
 
-int vxWindowDsp(vxInfo* app)
-{
-    qklogTrace("vxWindowDsp");
-    (void)app;
-    return 0;
-}
-
 int vxRunDiagSaveDataFile(vxInfo* app)
 {
     qklogTrace("vxRunDiagSaveDataFile");
-    (void)app;
-    return 0;
+    if (app == nullptr || app->dataFile.path[0] == '\0') return -2;
+    vxFileInfo& data = app->dataFile;
+    if (data.fdp != nullptr) {
+        qkfileclose(data.fdp);
+        data.fdp = nullptr;
+    }
+
+    // The user chooses where the copy goes; "Copy" before the file name's
+    // extension is the name offered.
+    char name[sizeof data.path];
+    const char* base = std::strrchr(data.path, '/');
+    base = base != nullptr ? base + 1 : data.path;
+    const char* dot = std::strrchr(base, '.');
+    if (dot == nullptr || dot == base)
+        qkstrset(name, data.path);
+    else
+        qkstrfmt(name, sizeof name, "%.*sCopy%s", static_cast<int>(dot - data.path), data.path, dot);
+
+    int status = 0;
+    if (qksyswinfiledlg(app->winPtr, 1, "", name, sizeof name) == 1 && name[0] != '\0') {
+        status = qkfilecp(data.path, name);
+        if (status == 0) qklogf("vxRunDiagSaveDataFile", "Saved data file as: %s", name);
+        data.fdp = qkfileopen(data.path, "w+");
+    } else {
+        data.fdp = qkfileopen(data.path, "ab+");
+    }
+    // The dialog may have changed the working folder.
+    if (app->homeDir[0] != '\0') qkfilechgdir(app->homeDir);
+    return status;
 }

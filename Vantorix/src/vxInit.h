@@ -34,7 +34,8 @@ int vxFreeResources(vxInfo* app);
 int vxAsynClose(vxInfo* app);
 int vxTcpClose(vxInfo* app);
 
-// Stand-ins for the main window and the capture modules, which arrive later:
-// they do nothing yet and report success.
-int vxWindowDsp(vxInfo* app);
+// Offers to keep a copy of the capture file: the save-file dialog proposes
+// its name with "Copy" before the extension; a chosen file gets the copy
+// ("Saved data file as: %s") and the capture starts afresh, otherwise it goes
+// on appending. Back in the home folder afterwards. 0, or the copy's status.
 int vxRunDiagSaveDataFile(vxInfo* app);

@@ -14,6 +14,7 @@
 #include "vxGetOpts.h"
 #include "vxInit.h"
 #include "vxMain.h"
+#include "vxWinSrv.h"
 
 int main(int argc, char** argv)
 {

@@ -265,7 +265,48 @@ struct vxModbusInfo {
 
 // ---- records of modules still to come ------------------------------------------
 struct vxRemoteComInfo {};             // filled by the application callbacks module (remote access)
-struct vxPageInfo {};                  // filled by the main window module (page navigation)
+
+// ---- page navigation of the main window ------------------------------------------
+
+struct vxInfo;
+// A page function: run with the application record when a page is entered,
+// refreshed or left.
+typedef int (*vxPageFunc)(vxInfo* app);
+
+constexpr int VX_MAXPAGEFUNCS = 16;
+constexpr int VX_MAXNAVPAGES = 8;
+
+// One page function: the page id it belongs to and its address. A reserved
+// update slot has the page id and no address; the owning page stores its
+// update function there while it wants periodic updates.
+struct vxFuncIDInfo {
+    int id;
+    std::atomic<vxPageFunc> address;   // a page may fill or clear its slot from a worker
+};
+
+struct vxFuncInfo {
+    int funcCnt;
+    vxFuncIDInfo func[VX_MAXPAGEFUNCS];
+};
+
+// A navigation entry: the control that selects the page and the static that
+// marks it in the navigation bar.
+struct vxNavPageInfo {
+    int hid;
+    int nid;
+    int state;             // 1 the page may be selected, 0 blocked
+};
+
+struct vxPageInfo {
+    int audit;
+    int actitemid;         // page-select control clicked last
+    int lastActitemid;     // page-select control of the page shown before
+    int navPageCnt;        // navigation entries in use
+    vxFuncInfo start;      // run when a page is entered
+    vxFuncInfo update;     // run when the current page is refreshed
+    vxFuncInfo exit;       // run when a page is left
+    vxNavPageInfo navPage[VX_MAXNAVPAGES];
+};
 
 #include "vxPageTypes.h"
 #include "vxSpectraTypes.h"

@@ -1,0 +1,76 @@
+// vxCallBacks: the main window's timer and repaint callbacks (see the header).
+#include "vxCallBacks.h"
+
+#include "qklogsrv.h"
+#include "qkstrsrv.h"
+#include "qksyssrv.h"
+#include "qksyswinsrv.h"
+#include "qksyswinstatbar.h"
+#include "qksyswinstatic.h"
+#include "vxInit.h"
+#include "vxWinSrv.h"
+
+namespace {
+
+// The title static refreshed on request.
+constexpr int kTitleStatic = 1184;
+// Update calls before the spectra plots are redrawn again after a repaint.
+constexpr int kPlotsRefreshCount = 15;
+
+vxInfo* appOf(qkwinInfo* window)
+{
+    return window != nullptr ? static_cast<vxInfo*>(window->appPtr) : nullptr;
+}
+
+// SIGTERM (the stop tool) only sets a flag; the first tick that sees it ends
+// the main window like its close button, so the close hook runs as usual.
+void serveEndRequest(qkwinInfo* window)
+{
+    static bool served = false;
+    if (served || !vxTermRequested() || window->state.load() == 0) return;
+    served = true;
+    qklogf("vxWindowTimerCB", "End requested");
+    qksyswinexit(window);
+}
+
+}  // namespace
+
+int vxWindowTimerCB(qkwinInfo* window)
+{
+    qklogTrace("vxWindowTimerCB");
+    vxInfo* app = appOf(window);
+    if (app == nullptr) return -2;
+    serveEndRequest(window);
+    if (window->state.load() == 0) return 0;
+
+    qksysTSInfo now{};
+    qksysdatetime(&now);
+    char text[128];
+    qkstrfmt(text, sizeof text, "%4.4d/%2.2d/%2.2d %2.2d:%2.2d:%2.2d", now.year, now.mon, now.day, now.hr, now.min,
+             now.sec);
+    qkwinUpdateStatBarItem(window, VX_SBAR_CLOCK, text);
+    qkstrfmt(text, sizeof text, "Data In/Out: %d / %d, scan: %d", static_cast<int>(app->inDataCnt.load()),
+             static_cast<int>(app->outDataCnt.load()), static_cast<int>(app->dpRequest.scanCnt.load()));
+    qkwinUpdateStatBarItem(window, VX_SBAR_DATA, text);
+    return vxPageUpdateFuncTionsCB(window);
+}
+
+int vxPageRefreashCB(qkwinInfo* window)
+{
+    qklogTrace("vxPageRefreashCB");
+    vxInfo* app = appOf(window);
+    if (app == nullptr) return -2;
+    if (app->refreashFlag.load() != 0) {
+        qkwinstaticdsp(window, kTitleStatic, 0);
+        qkwinstaticdsp(window, kTitleStatic, 1);
+        app->refreashFlag.store(0);
+    }
+    if (app->refrashPlots.load() != 0) {
+        if (app->syspaintCnt == 0) {
+            // The spectra page redraws its plots here once it exists.
+            app->spData.plotsRefCnt = kPlotsRefreshCount;
+        }
+        ++app->syspaintCnt;
+    }
+    return 0;
+}
