@@ -10,6 +10,7 @@
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
+#include "qksyswincapture.h"
 #include "qksyswinmenu.h"
 #include "qksyswinpage.h"
 #include "qksyswinsrv.h"
@@ -150,6 +151,17 @@ void linkPortName(const vxInfo* app, char* out, size_t size)
     if (app->anaCom.connectType == 1 && asyn.fd > 0) qkstrfmt(out, size, "COM%d", asyn.port);
 }
 
+// For documentation and tests: with VX_SCREENSHOT_DIR set, the main window as
+// it stands after the search and connection is written there as vxMain.bmp.
+void saveScreenOnRequest(qkwinInfo* win)
+{
+    const char* dir = qkgetenv("VX_SCREENSHOT_DIR");
+    if (dir == nullptr || dir[0] == '\0') return;
+    char path[256];
+    qkstrfmt(path, sizeof path, "%s/vxMain.bmp", dir);
+    if (qksyswinsavescreenfile(win, path) == 0) qklogf("vxWindowDsp", "Screen saved as: %s", path);
+}
+
 }  // namespace
 
 // ---- the display and run sequence ---------------------------------------------------
@@ -199,6 +211,7 @@ int vxWindowDsp(vxInfo* app)
     }
     vxLoadValidPassword(app);
     win->userDevUpDateFunc = vxDevUpDateDetected;
+    saveScreenOnRequest(win);
 
     // At least one run: a close that came during the search still runs the
     // close hook there.
