@@ -8,12 +8,22 @@
 
 #include <signal.h>
 
+#include <QApplication>
+#include <QWidget>
+
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "qklogsrv.h"
 #include "qkstrsrv.h"
+#include "qksyssrv.h"
+#include "qksyswinpage.h"
+#include "qksyswinsrv.h"
+#include "qkwinfuncsrv.h"
+#include "vxCfgSrv.h"
+#include "vxInit.h"
 #include "vxMain.h"
 #include "vxWinSrv.h"
 #include "vxtestsupport.h"
@@ -122,6 +132,114 @@ TEST_F(VxMainShell, FindsTheAnalyzerAndEndsThroughItsClosePath)
         EXPECT_EQ(vxtest::readFile(capture), kept ? "" : captured);
         fs::remove(copy);
     }
+}
+
+// Page navigation in this process: the main window of the shipped
+// configuration set up and shown as the shell does it, clicks dispatched to
+// its page-select controls.
+class VxMainPages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* dir : {"cfg", "usercfg"})
+            fs::copy(fs::path(VX_SOURCE_DIR) / dir, tree.path(dir), fs::copy_options::recursive);
+        fs::create_directories(tree.path("logs"));
+        fs::create_directories(tree.work());
+        cwd = std::make_unique<vxtest::CwdGuard>(tree.work());
+        vxInitialize(app.get());
+        qkstrset(app->cfg.path, "../cfg/vxMain.xml");
+        ASSERT_EQ(vxGetResources(app.get()), 0);
+        ASSERT_EQ(vxCfgRead(app.get()), 0);
+        win = app->winPtr;
+        for (auto step : {vxSetPaths, vxSetDefaults, vxDefineCallbacks, vxBuildPageFunctions})
+            ASSERT_EQ(step(app.get()), 0);
+        ASSERT_EQ(qksyswinsetclass(win), 0);
+        ASSERT_EQ(qksyswindsp(win), 0);
+        qkstdpagedsetstate(win, 1);
+        // Every page's start and exit functions count their calls.
+        for (int i = 0; i < app->page.start.funcCnt; ++i) app->page.start.func[i].address.store(countStart);
+        for (int i = 0; i < app->page.exit.funcCnt; ++i) app->page.exit.func[i].address.store(countExit);
+        g_calls.clear();
+    }
+    void TearDown() override
+    {
+        vxFreeResources(app.get());
+        qksysMemFree(app->mpData.mode1.idPtr);
+        qklogcls();
+        cwd.reset();
+    }
+    std::string log() const
+    {
+        std::fflush(qkloggetfd());
+        return vxtest::readFile(tree.path("logs/vxMain.log"));
+    }
+    void click(int id, int code = 0) { qkwinfuncdispatch(win, QKWIN_PROC_MAIN, id, code); }
+    bool markerEnabled(int id)
+    {
+        QWidget* marker = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (!marker) marker = top->findChild<QWidget*>(QStringLiteral("id%1").arg(id));
+        return marker != nullptr && marker->isEnabled();
+    }
+    // Which page functions ran, by the select control of their page: "+id"
+    // entered, "-id" left.
+    static int countStart(vxInfo* a)
+    {
+        g_calls += "+" + std::to_string(a->page.actitemid) + " ";
+        return 0;
+    }
+    static int countExit(vxInfo* a)
+    {
+        g_calls += "-" + std::to_string(a->page.lastActitemid) + " ";
+        return 0;
+    }
+    static inline std::string g_calls;
+
+    vxtest::TempTree tree;
+    std::unique_ptr<vxtest::CwdGuard> cwd;
+    std::unique_ptr<vxInfo> app = std::make_unique<vxInfo>();
+    qkwinInfo* win = nullptr;
+};
+
+TEST_F(VxMainPages, ClicksSelectPagesUnlessRefused)
+{
+    const struct {
+        const char* what;
+        int appType;
+        int blocked;            // navigation entry (select id) with state 0, or 0
+        int id, code;
+        int page;               // current page afterwards
+        const char* calls;      // page functions that ran
+        const char* screen;     // status-bar part 0 afterwards
+    } cases[] = {
+        {"monitor", VX_APP_NS, 0, 1002, 0, 2, "+1002 ", "SCREEN ID: MONITOR"},
+        {"spectra", VX_APP_NS, 0, 1005, 0, 5, "-1002 +1005 ", "SCREEN ID: SPECTRA"},
+        {"spectra again: no exit", VX_APP_NS, 0, 1005, 0, 5, "+1005 ", "SCREEN ID: SPECTRA"},
+        {"not a click", VX_APP_NS, 0, 1003, 1, 5, "", "SCREEN ID: SPECTRA"},
+        {"blocked entry", VX_APP_NS, 1003, 1003, 0, 5, "", "SCREEN ID: SPECTRA"},
+        {"unknown application, monitor", VX_TYPE_UNKNOWN, 0, 1002, 0, 2, "-1005 +1002 ", "SCREEN ID: MONITOR"},
+        {"unknown application, spectra", VX_TYPE_UNKNOWN, 0, 1005, 0, 2, "", "SCREEN ID: MONITOR"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        app->anaDetails.version.appType = c.appType;
+        for (int i = 0; i < app->page.navPageCnt; ++i)
+            app->page.navPage[i].state = app->page.navPage[i].hid == c.blocked ? 0 : 1;
+        g_calls.clear();
+        click(c.id, c.code);
+        EXPECT_EQ(win->page.currentpageid, c.page);
+        EXPECT_EQ(g_calls, c.calls);
+        EXPECT_STREQ(win->sbar.parts[VX_SBAR_SCREEN].text, c.screen);
+        // The marker of the page shown is greyed, the others not.
+        for (const vxNavPageInfo& nav : {vxNavPageInfo{1002, 1186, 1}, {1005, 1190, 1}, {1003, 1188, 1}})
+            EXPECT_EQ(markerEnabled(nav.nid), nav.hid != app->page.lastActitemid) << nav.nid;
+    }
+    EXPECT_EQ(vxtest::countLines(log(), "Page disabled for Analyzer version: "), 1);
+
+    // A control whose page is not built yet says so and changes nothing.
+    click(1316);
+    EXPECT_EQ(vxtest::countLines(log(), "vxMonCaptureDataCB: not available yet"), 1);
+    EXPECT_EQ(win->page.currentpageid, 2);
 }
 
 TEST(VxMainShellArchive, PreviousCopyOfTheCaptureFile)
