@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "vxtestsupport.h"
@@ -41,7 +42,14 @@ TEST(VxMainConfig, ShippedConfigurationStartsAndOpensItsLog)
     fs::path logPath = fs::path(tree.work()) / m[1].str();
     fs::create_directories(logPath.parent_path());
 
+    // The program runs until it is ended: the stop tool ends it once the analyzer search is over.
+    std::thread stopper([&] {
+        vxtest::waitFor([&] { return vxtest::readFile(logPath.string()).find("vxFindAnalyzer: ") != std::string::npos; },
+                        std::chrono::seconds(15));
+        vxtest::run({vxtest::program("vxStop")}, tree.work());
+    });
     vxtest::RunResult r = runMain(tree, {"-d"});
+    stopper.join();
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0);
     // -d keeps every line on standard output, whatever STDOUTFLAG says.
