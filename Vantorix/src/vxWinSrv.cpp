@@ -50,11 +50,6 @@ vxInfo* appOf(qkwinInfo* window)
 
 // ---- callbacks the UI definitions name --------------------------------------------
 
-struct vxCallbackRow {
-    int id;
-    const char* name;
-};
-
 // Every entry is inheritable, so child windows and dialogs find them too.
 constexpr vxCallbackRow kCallbacks[] = {
     {1089, "vxFindAnalyzerCancelCB"}, {199, "vxSetUpLoadVerCB"},        {1200, "vxRemoteWinCB"},
@@ -533,4 +528,10 @@ int vxConnPageInit(qkwinInfo* window)
     qkstrfmt(text, sizeof text, " Analyzer ID: %s", app->anaDetails.ID.version);
     qkwinstaticsettext(window, kIdentityStatic, text);
     return 0;
+}
+
+const vxCallbackRow* vxCallbackTable(size_t* count)
+{
+    if (count != nullptr) *count = kCallbackCnt;
+    return kCallbacks;
 }

@@ -28,6 +28,13 @@ int vxWindowDsp(vxInfo* app);
 int vxSetPaths(vxInfo* app);
 int vxSetDefaults(vxInfo* app);
 int vxDefineCallbacks(vxInfo* app);
+// The program's callbacks as vxDefineCallbacks binds them (each inheritable):
+// the definition id and the name the UI definitions use.
+struct vxCallbackRow {
+    int id;
+    const char* name;
+};
+const vxCallbackRow* vxCallbackTable(size_t* count);
 int vxBuildPageFunctions(vxInfo* app);
 
 // Database and user log-on start-up checks. This program keeps no database

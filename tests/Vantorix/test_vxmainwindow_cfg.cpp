@@ -28,6 +28,7 @@
 #include "vxCfgSrv.h"
 #include "vxInit.h"
 #include "vxMain.h"
+#include "vxWinSrv.h"
 #include "vxtestsupport.h"
 
 namespace fs = std::filesystem;
@@ -35,20 +36,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // The program's callbacks, as its callback definition step binds them.
-const std::vector<std::pair<int, const char*>> kProgramCallbacks = {
-    {1089, "vxFindAnalyzerCancelCB"}, {199, "vxSetUpLoadVerCB"},        {1200, "vxRemoteWinCB"},
-    {1100, "vxConnectWinCB"},         {1112, "vxConnPageInit"},          {1174, "vxGetUserSetupCB"},
-    {1120, "vxAsynSetupCB"},          {1122, "vxTcpSetupCB"},            {1001, "vxDisplayPageCB"},
-    {1174, "vxConnectOKCB"},          {1214, "vxRemoteAccessCB"},        {1316, "vxMonCaptureDataCB"},
-    {1318, "vxMonSaveDataCB"},        {1622, "vxParamsSetUserCB"},       {1647, "vxParamsSetUserOkCB"},
-    {1693, "vxParamPlUpdateCancelCB"}, {1692, "vxParamPlUpdateOkCB"},    {1334, "vxParamsFPclearCB"},
-    {1332, "vxParamsFPenableCB"},     {16501, "vxParamsFPkeypadCB"},     {1657, "vxParamMbTestModeCB"},
-    {1674, "vxParamMbTestPollAnaCB"}, {1670, "vxParamMbTestClearListCB"}, {1670, "vxParamMbTestCancelCB"},
-    {1678, "vxDiagCaptureDataCB"},    {1620, "vxParamsCaptureDataCB"},   {1354, "vxRunDiagCancelCB"},
-    {1410, "vxSpectraDemandScanCB"},  {1467, "vxSpectraSnapShotWinCB"},  {1424, "vxSpectraSaveImageCB"},
-    {1422, "vxSpectraSaveDataCB"},    {1414, "vxSpectraAutoScanCB"},     {1420, "vxSpectraOverlayScanCB"},
-    {1718, "vxSpectraSaveWinImageCB"}, {1720, "vxSpectraSaveWinDataCB"}, {1518, "vxDiagRefreshDataCB"},
-};
+const std::vector<vxCallbackRow> kProgramCallbacks = [] {
+    size_t count = 0;
+    const vxCallbackRow* rows = vxCallbackTable(&count);
+    return std::vector<vxCallbackRow>(rows, rows + count);
+}();
 
 // The standard connection callbacks of the framework (bound by the program's
 // callback definition step, not by the standard-name binding).
