@@ -26,6 +26,7 @@
 #include "vxFindAnalyzer.h"
 #include "vxInit.h"
 #include "vxMain.h"
+#include "vxtestapp.h"
 #include "vxtestsupport.h"
 
 namespace fs = std::filesystem;
@@ -69,24 +70,12 @@ void click(QWidget* w)
 // The installation-like tree with the shipped cfg/ and usercfg/; the main
 // window read from the shipped configuration and shown, with the settings the
 // shell gives the search before it runs it.
-class FindAnalyzer : public ::testing::Test {
+class FindAnalyzer : public vxtest::ShippedApp {
 protected:
     void SetUp() override
     {
-        for (const char* dir : {"cfg", "usercfg"})
-            fs::copy(fs::path(VX_SOURCE_DIR) / dir, tree.path(dir), fs::copy_options::recursive);
-        fs::create_directories(tree.path("logs"));
-        fs::create_directories(tree.work());
-        cwd = std::make_unique<vxtest::CwdGuard>(tree.work());   // COM97 is ../dev/ttyV0
-
-        vxInitialize(app.get());
-        qkstrset(app->cfg.path, "../cfg/vxMain.xml");
-        qkstrset(app->log.path, "./vxdefault.log");
-        ASSERT_EQ(vxGetResources(app.get()), 0);
-        ASSERT_EQ(vxCfgRead(app.get()), 0);
-        win = app->winPtr;
-        ASSERT_NE(win, nullptr);
-
+        ShippedApp::SetUp();
+        if (HasFatalFailure()) return;
         qkcommAsynInfo& asyn = app->anaCom.asyn;
         asyn.parity = 0;
         asyn.dataBits = 8;
@@ -102,15 +91,7 @@ protected:
     void TearDown() override
     {
         vxAsynClose(app.get());
-        vxFreeResources(app.get());
-        qksysMemFree(app->mpData.mode1.idPtr);
-        qklogcls();
-        cwd.reset();
-    }
-    std::string log() const
-    {
-        std::fflush(qkloggetfd());
-        return vxtest::readFile(tree.path("logs/vxMain.log"));
+        ShippedApp::TearDown();
     }
     void searchWith(const std::vector<int>& bauds, const std::vector<std::string>& exclude)
     {
@@ -146,10 +127,6 @@ protected:
         EXPECT_EQ(searchLabel(1093), nullptr) << "the search window has closed";
     }
 
-    vxtest::TempTree tree;
-    std::unique_ptr<vxtest::CwdGuard> cwd;
-    std::unique_ptr<vxInfo> app = std::make_unique<vxInfo>();
-    qkwinInfo* win = nullptr;
 };
 
 TEST_F(FindAnalyzer, FindsTheAnalyzerAtTheFirstRateThatAnswers)

@@ -26,6 +26,7 @@
 #include "vxInit.h"
 #include "vxMain.h"
 #include "vxWinSrv.h"
+#include "vxtestapp.h"
 #include "vxtestsupport.h"
 
 namespace fs = std::filesystem;
@@ -137,20 +138,12 @@ TEST_F(VxMainShell, FindsTheAnalyzerAndEndsThroughItsClosePath)
 // Page navigation in this process: the main window of the shipped
 // configuration set up and shown as the shell does it, clicks dispatched to
 // its page-select controls.
-class VxMainPages : public ::testing::Test {
+class VxMainPages : public vxtest::ShippedApp {
 protected:
     void SetUp() override
     {
-        for (const char* dir : {"cfg", "usercfg"})
-            fs::copy(fs::path(VX_SOURCE_DIR) / dir, tree.path(dir), fs::copy_options::recursive);
-        fs::create_directories(tree.path("logs"));
-        fs::create_directories(tree.work());
-        cwd = std::make_unique<vxtest::CwdGuard>(tree.work());
-        vxInitialize(app.get());
-        qkstrset(app->cfg.path, "../cfg/vxMain.xml");
-        ASSERT_EQ(vxGetResources(app.get()), 0);
-        ASSERT_EQ(vxCfgRead(app.get()), 0);
-        win = app->winPtr;
+        ShippedApp::SetUp();
+        if (HasFatalFailure()) return;
         for (auto step : {vxSetPaths, vxSetDefaults, vxDefineCallbacks, vxBuildPageFunctions})
             ASSERT_EQ(step(app.get()), 0);
         ASSERT_EQ(qksyswinsetclass(win), 0);
@@ -160,18 +153,6 @@ protected:
         for (int i = 0; i < app->page.start.funcCnt; ++i) app->page.start.func[i].address.store(countStart);
         for (int i = 0; i < app->page.exit.funcCnt; ++i) app->page.exit.func[i].address.store(countExit);
         g_calls.clear();
-    }
-    void TearDown() override
-    {
-        vxFreeResources(app.get());
-        qksysMemFree(app->mpData.mode1.idPtr);
-        qklogcls();
-        cwd.reset();
-    }
-    std::string log() const
-    {
-        std::fflush(qkloggetfd());
-        return vxtest::readFile(tree.path("logs/vxMain.log"));
     }
     void click(int id, int code = 0) { qkwinfuncdispatch(win, QKWIN_PROC_MAIN, id, code); }
     bool markerEnabled(int id)
@@ -194,11 +175,6 @@ protected:
         return 0;
     }
     static inline std::string g_calls;
-
-    vxtest::TempTree tree;
-    std::unique_ptr<vxtest::CwdGuard> cwd;
-    std::unique_ptr<vxInfo> app = std::make_unique<vxInfo>();
-    qkwinInfo* win = nullptr;
 };
 
 TEST_F(VxMainPages, ClicksSelectPagesUnlessRefused)

@@ -29,6 +29,7 @@
 #include "vxInit.h"
 #include "vxMain.h"
 #include "vxWinSrv.h"
+#include "vxtestapp.h"
 #include "vxtestsupport.h"
 
 namespace fs = std::filesystem;
@@ -125,42 +126,7 @@ int pageOf(const qkwinInfo* w, Kind k, int id)
 
 // The installation-like tree with the shipped cfg/ and usercfg/, read by the
 // start-up steps of vxMain from its work/ folder.
-class MainWindowCfg : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        for (const char* dir : {"cfg", "usercfg"})
-            fs::copy(fs::path(VX_SOURCE_DIR) / dir, tree.path(dir), fs::copy_options::recursive);
-        fs::create_directories(tree.path("logs"));
-        fs::create_directories(tree.work());
-        cwd = std::make_unique<vxtest::CwdGuard>(tree.work());
-
-        vxInitialize(app.get());
-        qkstrset(app->cfg.path, "../cfg/vxMain.xml");
-        qkstrset(app->log.path, "./vxdefault.log");
-        ASSERT_EQ(vxGetResources(app.get()), 0);
-        ASSERT_EQ(vxCfgRead(app.get()), 0);
-        win = app->winPtr;
-        ASSERT_NE(win, nullptr);
-    }
-    void TearDown() override
-    {
-        vxFreeResources(app.get());
-        qksysMemFree(app->mpData.mode1.idPtr);
-        qklogcls();
-        cwd.reset();
-    }
-    std::string log() const
-    {
-        std::fflush(qkloggetfd());
-        return vxtest::readFile(tree.path("logs/vxMain.log"));
-    }
-
-    vxtest::TempTree tree;
-    std::unique_ptr<vxtest::CwdGuard> cwd;
-    std::unique_ptr<vxInfo> app = std::make_unique<vxInfo>();
-    qkwinInfo* win = nullptr;
-};
+class MainWindowCfg : public vxtest::ShippedApp {};
 
 // A window file read the way a sub-tab page, dialog or child reads its own,
 // sharing the main window's palette.
