@@ -147,14 +147,15 @@ void linkPortName(const vxInfo* app, char* out, size_t size)
 }
 
 // For documentation and tests: with VX_SCREENSHOT_DIR set, the main window as
-// it stands after the search and connection is written there as vxMain.bmp.
+// the user sees it after the search and connection is written there as
+// vxMain.png (the run script shows it this way on a machine without display).
 void saveScreenOnRequest(qkwinInfo* win)
 {
     const char* dir = qkgetenv("VX_SCREENSHOT_DIR");
     if (dir == nullptr || dir[0] == '\0') return;
     char path[256];
-    qkstrfmt(path, sizeof path, "%s/vxMain.bmp", dir);
-    if (qksyswinsavescreenfile(win, path) == 0) qklogf("vxWindowDsp", "Screen saved as: %s", path);
+    qkstrfmt(path, sizeof path, "%s/vxMain.png", dir);
+    if (qksyswinsavescreenshot(win, path) == 0) qklogf("vxWindowDsp", "Screen saved as: %s", path);
 }
 
 }  // namespace

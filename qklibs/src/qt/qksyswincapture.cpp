@@ -71,6 +71,22 @@ int qksyswinsavescreenfile(qkwinInfo* window, const char* path)
     return qkbmpwrite(path, &image);
 }
 
+int qksyswinsavescreenshot(qkwinInfo* window, const char* path)
+{
+    qklogTrace("qksyswinsavescreenshot");
+    qksyswinObj* obj = qksyswinobj(window);
+    if (obj == nullptr || path == nullptr || path[0] == '\0' || QCoreApplication::instance() == nullptr) return -2;
+    int result = -2;
+    qksyswinGuiCall([&] {
+        if (obj->top == nullptr || !obj->top->isVisible()) return;
+        const QImage shot = obj->top->grab().toImage();
+        if (shot.isNull()) return;
+        result = shot.save(QString::fromLocal8Bit(path), "PNG") ? 0 : -1;
+    });
+    if (result == -1) qklogf("qksyswinsavescreenshot", "Unable to open: %s", path);
+    return result;
+}
+
 int qkwinCaptureScreen(qkwinInfo* window)
 {
     qklogTrace("qkwinCaptureScreen");

@@ -23,6 +23,12 @@ int qksyswinwindowimage(qkwinInfo* window, qkbmpImageInfo* image);
 // written ("Unable to open: %s" is logged), -2 without a picture.
 int qksyswinsavescreenfile(qkwinInfo* window, const char* path);
 
+// A screenshot of what the user sees of the window: the whole top-level window
+// (menu, controls, status bar) as the toolkit shows it, written to path as a
+// PNG image for documentation and for people checking a headless run. Returns
+// 0, -1 when the file cannot be written, -2 when the window is not shown.
+int qksyswinsavescreenshot(qkwinInfo* window, const char* path);
+
 // Standard callback: the window image to the clipboard. Returns 0, -2.
 int qkwinCaptureScreen(qkwinInfo* window);
 // Standard callback: asks for a file name with the save-file dialog, writes
