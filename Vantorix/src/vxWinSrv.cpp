@@ -22,6 +22,7 @@
 #include "vxAnaVersionSrv.h"
 #include "vxAsynSrv.h"
 #include "vxCallBacks.h"
+#include "vxConnectionPageSrv.h"
 #include "vxFindAnalyzer.h"
 #include "vxInit.h"
 
@@ -92,6 +93,12 @@ qkwincallback builtCallback(const char* name)
         {"vxFindAnalyzerCancelCB", vxFindAnalyzerCancelCB},
         {"vxConnPageInit", vxConnPageInit},
         {"vxDisplayPageCB", vxDisplayPageCB},
+        {"vxConnectWinCB", vxConnectWinCB},
+        {"vxAsynSetupCB", vxAsynSetupCB},
+        {"vxTcpSetupCB", vxTcpSetupCB},
+        {"vxConnectOKCB", vxConnectOKCB},
+        {"vxSetUpLoadVerCB", vxSetUpLoadVerCB},
+        {"vxGetUserSetupCB", vxGetUserSetupCB},
     };
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;
