@@ -183,8 +183,8 @@ bool releaseSerial(vxInfo* app, qkwinInfo* window)
 void prepareProbe(vxInfo* app, qkwinInfo* window)
 {
     qkcommAsynInfo& asyn = app->anaCom.asyn;
-    qkwinInfo* main = mainOf(app, window);
-    if (main->actcldPtr != window) main->actcldPtr = window;
+    // The detection reports its attempts to the main window's running child,
+    // which is this window since it was started.
     qkwinstdAsynSetUserNotifyID(window, kIdentityStatic);
     app->diagProt.modbusAddr = 1;
     vxBuildDiagReqMsg(app, VX_DP_IDENTITY);
