@@ -17,11 +17,6 @@ constexpr int kTitleStatic = 1184;
 // Update calls before the spectra plots are redrawn again after a repaint.
 constexpr int kPlotsRefreshCount = 15;
 
-vxInfo* appOf(qkwinInfo* window)
-{
-    return window != nullptr ? static_cast<vxInfo*>(window->appPtr) : nullptr;
-}
-
 // SIGTERM (the stop tool) only sets a flag; the first tick that sees it ends
 // the main window like its close button, so the close hook runs as usual.
 void serveEndRequest(qkwinInfo* window)
@@ -38,7 +33,7 @@ void serveEndRequest(qkwinInfo* window)
 int vxWindowTimerCB(qkwinInfo* window)
 {
     qklogTrace("vxWindowTimerCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     serveEndRequest(window);
     if (window->state.load() == 0) return 0;
@@ -58,7 +53,7 @@ int vxWindowTimerCB(qkwinInfo* window)
 int vxPageRefreashCB(qkwinInfo* window)
 {
     qklogTrace("vxPageRefreashCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (app->refreashFlag.load() != 0) {
         qkwinstaticdsp(window, kTitleStatic, 0);

@@ -44,12 +44,6 @@ constexpr int kCreateTries = 100;     // steps of 100 ms for the connection wind
 constexpr int kProbeListenTenths = 40;
 constexpr const char* kLabel = "vxConnection";
 
-vxInfo* appOf(qkwinInfo* window)
-{
-    if (window != nullptr && window->appPtr != nullptr) return static_cast<vxInfo*>(window->appPtr);
-    return vxPtr;
-}
-
 qkwinInfo* mainOf(vxInfo* app, qkwinInfo* window)
 {
     return app->winPtr != nullptr ? app->winPtr : window;
@@ -264,7 +258,7 @@ void finish(vxInfo* app, qkwinInfo* window, const char* text)
 int vxConnectWinCB(qkwinInfo* window)
 {
     qklogTrace("vxConnectWinCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (window->actitemevent != kClickEvent) return 0;
     if (app->connWinPtr != nullptr) return 0;   // already open
@@ -298,7 +292,7 @@ int vxConnAnalyzerTimerCB(qkwinInfo* window)
 int vxAsynSetupCB(qkwinInfo* window)
 {
     qklogTrace("vxAsynSetupCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (window->actitemevent != kClickEvent) return 0;
     qkcommAsynInfo& asyn = app->anaCom.asyn;
@@ -352,7 +346,7 @@ int vxAsynSetupCB(qkwinInfo* window)
 int vxTcpSetupCB(qkwinInfo* window)
 {
     qklogTrace("vxTcpSetupCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (window->actitemevent != kClickEvent) return 0;
     qkcommTCPInfo& tcp = app->anaCom.tcp;
@@ -396,7 +390,7 @@ int vxTcpSetupCB(qkwinInfo* window)
 int vxConnectOKCB(qkwinInfo* window)
 {
     qklogTrace("vxConnectOKCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     app->anaCom.asyn.autoState = 1;
     vxWorkerStop(&app->connanathrds);
@@ -414,7 +408,7 @@ int vxConnectOKCB(qkwinInfo* window)
 int vxSetUpLoadVerCB(qkwinInfo* window)
 {
     qklogTrace("vxSetUpLoadVerCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     char text[128];
     qkstrfmt(text, sizeof text, "%d", app->userPW != 0 ? app->userPW : VX_PW_LEVEL1);
@@ -432,7 +426,7 @@ int vxSetUpLoadVerCB(qkwinInfo* window)
 int vxGetUserSetupCB(qkwinInfo* window)
 {
     qklogTrace("vxGetUserSetupCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (window->actitemid == kUserOkButton) {
         char text[128];

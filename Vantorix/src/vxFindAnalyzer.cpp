@@ -67,11 +67,6 @@ constexpr int kWorkerEndMs = 10000;
 // (worker; read by the search after the worker has ended).
 char g_deniedDevice[128];
 
-vxInfo* appOf(const qkwinInfo* window)
-{
-    return window != nullptr ? static_cast<vxInfo*>(window->appPtr) : nullptr;
-}
-
 bool cancelled(const vxFindAnalyzerInfo& f)
 {
     return f.cancelFlag.load() == 1;
@@ -95,7 +90,7 @@ void queryEntry(void* argument)
     struct Done {
         vxthreadInfo& slot;
         ~Done() { slot.state = 0; }
-    } done{appOf(search)->findanathrds};
+    } done{vxAppOf(search)->findanathrds};
     vxQueryAnalyzer(search);
 }
 
@@ -280,7 +275,7 @@ std::atomic<std::thread::id> g_searchThread{};
 int vxFindAnalyzer(qkwinInfo* window)
 {
     qklogTrace("vxFindAnalyzer");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     vxFindAnalyzerInfo& f = app->anaFind;
     g_searchThread = std::this_thread::get_id();
@@ -314,7 +309,7 @@ int vxFindAnalyzer(qkwinInfo* window)
 int vxQueryAnalyzer(qkwinInfo* searchWindow)
 {
     qklogTrace("vxQueryAnalyzer");
-    vxInfo* app = appOf(searchWindow);
+    vxInfo* app = vxAppOf(searchWindow);
     if (app == nullptr) return -2;
     vxFindAnalyzerInfo& f = app->anaFind;
     app->anaCom.baudDetected = 0;
@@ -343,7 +338,7 @@ int vxQueryAnalyzer(qkwinInfo* searchWindow)
 int vxFindAnalyzerBuildProgressBar(qkwinInfo* searchWindow)
 {
     qklogTrace("vxFindAnalyzerBuildProgressBar");
-    vxInfo* app = appOf(searchWindow);
+    vxInfo* app = vxAppOf(searchWindow);
     if (app == nullptr) return -2;
     qkwinprgbarInfo& bar = app->pbar;
     bar.minval = 0;
@@ -360,7 +355,7 @@ int vxFindAnalyzerBuildProgressBar(qkwinInfo* searchWindow)
 int vxFindAnalyzerProgress(qkwinInfo* searchWindow)
 {
     qklogTrace("vxFindAnalyzerProgress");
-    vxInfo* app = appOf(searchWindow);
+    vxInfo* app = vxAppOf(searchWindow);
     if (app == nullptr) return -2;
     qkwinprgbarInfo& bar = app->pbar;
     int pos = bar.pos.load() + kBarAdvance;
@@ -374,7 +369,7 @@ int vxFindAnalyzerProgress(qkwinInfo* searchWindow)
 int vxFindAnalyzerStopProgressBar(qkwinInfo* searchWindow)
 {
     qklogTrace("vxFindAnalyzerStopProgressBar");
-    vxInfo* app = appOf(searchWindow);
+    vxInfo* app = vxAppOf(searchWindow);
     if (app == nullptr) return -2;
     qkwintimestop(searchWindow);
     return qkwinDestroyPrgBar(&app->pbar);
@@ -385,7 +380,7 @@ int vxFindAnalyzerStopProgressBar(qkwinInfo* searchWindow)
 int vxFindAnalyzerExit(qkwinInfo* searchWindow)
 {
     qklogTrace("vxFindAnalyzerExit");
-    vxInfo* app = appOf(searchWindow);
+    vxInfo* app = vxAppOf(searchWindow);
     if (app == nullptr) return -2;
     vxFindAnalyzerInfo& f = app->anaFind;
     // The main window's option is cleared before the state changes, so the
@@ -404,7 +399,7 @@ int vxFindAnalyzerExit(qkwinInfo* searchWindow)
 int vxFindAnalyzerCancelCB(qkwinInfo* searchWindow)
 {
     qklogTrace("vxFindAnalyzerCancelCB");
-    vxInfo* app = appOf(searchWindow);
+    vxInfo* app = vxAppOf(searchWindow);
     if (app == nullptr) return -2;
     if (searchWindow->actitemevent != kClickEvent) return 0;
     qkwinstatchgcolor(searchWindow, kCancelButton, 1, "Red");

@@ -27,6 +27,12 @@ const char g_vxBD[21] = __DATE__ " " __TIME__;
 
 vxInfo vx;
 vxInfo* vxPtr = nullptr;
+
+vxInfo* vxAppOf(const qkwinInfo* window)
+{
+    if (window != nullptr && window->appPtr != nullptr) return static_cast<vxInfo*>(window->appPtr);
+    return vxPtr;
+}
 qkstartupCmdLnInfo qkbwstartup;
 char g_inbuf[4096];
 char g_outbuf[4096];
@@ -75,7 +81,7 @@ int vxTermRequested()
 int vxClose(qkwinInfo* win)
 {
     qklogTrace("vxClose");
-    vxInfo* app = win != nullptr && win->appPtr != nullptr ? static_cast<vxInfo*>(win->appPtr) : vxPtr;
+    vxInfo* app = vxAppOf(win);
     if (app == nullptr) return -2;
 
     // A baud detection in progress stops at its next rate.

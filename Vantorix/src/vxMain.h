@@ -83,6 +83,8 @@ extern const char g_vxBD[21];
 
 extern vxInfo vx;
 extern vxInfo* vxPtr;
+// The application record of a window: its appPtr, else the program's one.
+vxInfo* vxAppOf(const qkwinInfo* window);
 extern qkstartupCmdLnInfo qkbwstartup;   // start-up options of the main program
 extern char g_inbuf[4096];
 extern char g_outbuf[4096];

@@ -43,12 +43,6 @@ enum : int { kMonitorPage = 2, kDiagPage = 3, kSpectraPage = 5, kParamPage = 6 }
 // Navigation entries: the control that selects a page and its marker static.
 constexpr vxNavPageInfo kNavPages[] = {{1002, 1186, 1}, {1005, 1190, 1}, {1003, 1188, 1}, {1006, 1192, 1}};
 
-vxInfo* appOf(qkwinInfo* window)
-{
-    if (window != nullptr && window->appPtr != nullptr) return static_cast<vxInfo*>(window->appPtr);
-    return vxPtr;
-}
-
 // ---- callbacks the UI definitions name --------------------------------------------
 
 // Every entry is inheritable, so child windows and dialogs find them too.
@@ -350,7 +344,7 @@ int vxgetwinmsg(vxInfo* app)
 int vxDisplayPageCB(qkwinInfo* window)
 {
     qklogTrace("vxDisplayPageCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (window->actitemevent != kClickEvent) return 0;
     app->page.actitemid = window->actitemid;
@@ -394,7 +388,7 @@ int vxNavPageSetStatus(vxInfo* app)
 int vxPageExitFuncTionsCB(qkwinInfo* window)
 {
     qklogTrace("vxPageExitFuncTionsCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     vxPageInfo& page = app->page;
     if (page.actitemid == page.lastActitemid) return 0;
@@ -408,7 +402,7 @@ int vxPageExitFuncTionsCB(qkwinInfo* window)
 int vxPageInitFuncTionsCB(qkwinInfo* window)
 {
     qklogTrace("vxPageInitFuncTionsCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     const qkwinPageIDInfo* entered = pageByItem(window, app->page.actitemid);
     if (entered == nullptr) return -2;
@@ -423,7 +417,7 @@ int vxPageInitFuncTionsCB(qkwinInfo* window)
 int vxPageUpdateFuncTionsCB(qkwinInfo* window)
 {
     qklogTrace("vxPageUpdateFuncTionsCB");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     return runPageFuncs(app, app->page.update, window->page.currentpageid);
 }
@@ -431,7 +425,7 @@ int vxPageUpdateFuncTionsCB(qkwinInfo* window)
 int vxSetHomePage(qkwinInfo* window)
 {
     qklogTrace("vxSetHomePage");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     // The status bar is the main window's, also when a child window asks.
     qkwinInfo* main = app != nullptr && app->winPtr != nullptr ? app->winPtr : window;
     return qkwinUpdateStatBarItem(main, VX_SBAR_SCREEN, "SCREEN ID: HOME");
@@ -496,7 +490,7 @@ int vxArchiveLog(vxInfo* app)
 int vxDevUpDateDetected(qkwinInfo* window)
 {
     qklogTrace("vxDevUpDateDetected");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (window->device.state != kDeviceRemoved) return 0;
 
@@ -524,7 +518,7 @@ int vxDevUpDateDetected(qkwinInfo* window)
 int vxConnPageInit(qkwinInfo* window)
 {
     qklogTrace("vxConnPageInit");
-    vxInfo* app = appOf(window);
+    vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (app->state.load() != 20) return 0;
     char text[128];
