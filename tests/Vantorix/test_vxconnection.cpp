@@ -82,10 +82,8 @@ protected:
     {
         ShippedApp::SetUp();
         if (HasFatalFailure()) return;
-        for (auto step : {vxSetPaths, vxSetDefaults, vxDefineCallbacks, vxBuildPageFunctions})
-            ASSERT_EQ(step(app.get()), 0);
-        ASSERT_EQ(qksyswinsetclass(win), 0);
-        ASSERT_EQ(qksyswindsp(win), 0);
+        showAsShell();
+        if (HasFatalFailure()) return;
     }
     void TearDown() override
     {

@@ -137,10 +137,8 @@ protected:
     {
         ShippedApp::SetUp();
         if (HasFatalFailure()) return;
-        for (auto step : {vxSetPaths, vxSetDefaults, vxDefineCallbacks, vxBuildPageFunctions})
-            ASSERT_EQ(step(app.get()), 0);
-        ASSERT_EQ(qksyswinsetclass(win), 0);
-        ASSERT_EQ(qksyswindsp(win), 0);
+        showAsShell();
+        if (HasFatalFailure()) return;
         qkstdpagedsetstate(win, 1);
         // Every page's start and exit functions count their calls.
         for (int i = 0; i < app->page.start.funcCnt; ++i) app->page.start.func[i].address.store(countStart);

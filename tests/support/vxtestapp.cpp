@@ -7,7 +7,9 @@
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
 #include "vxCfgSrv.h"
+#include "qksyswinsrv.h"
 #include "vxInit.h"
+#include "vxWinSrv.h"
 
 namespace fs = std::filesystem;
 
@@ -36,6 +38,14 @@ void ShippedApp::TearDown()
     qksysMemFree(app->mpData.mode1.idPtr);
     qklogcls();
     cwd.reset();
+}
+
+void ShippedApp::showAsShell()
+{
+    for (auto step : {vxSetPaths, vxSetDefaults, vxDefineCallbacks, vxBuildPageFunctions})
+        ASSERT_EQ(step(app.get()), 0);
+    ASSERT_EQ(qksyswinsetclass(win), 0);
+    ASSERT_EQ(qksyswindsp(win), 0);
 }
 
 std::string ShippedApp::log() const

@@ -18,6 +18,9 @@ class ShippedApp : public ::testing::Test {
 protected:
     void SetUp() override;      // tree, working folder, vxInitialize, vxGetResources, vxCfgRead
     void TearDown() override;   // the window, the monitor profile table and the log go
+    // The main window set up and shown as the shell does it before the search:
+    // paths, defaults, callbacks, page table, display.
+    void showAsShell();
     // The program's log as written so far.
     std::string log() const;
 
