@@ -1,12 +1,18 @@
 // vxCallBacks: the main window's timer and repaint callbacks (see the header).
 #include "vxCallBacks.h"
 
+#include <cstdlib>
+
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
+#include "qksyswinbutton.h"
+#include "qksyswindlg.h"
+#include "qksyswinedit.h"
 #include "qksyswinsrv.h"
 #include "qksyswinstatbar.h"
 #include "qksyswinstatic.h"
+#include "vxAnaPasswordSrv.h"
 #include "vxInit.h"
 #include "vxWinSrv.h"
 
@@ -16,6 +22,12 @@ namespace {
 constexpr int kTitleStatic = 1184;
 // Update calls before the spectra plots are redrawn again after a repaint.
 constexpr int kPlotsRefreshCount = 15;
+constexpr int kClickEvent = 6;
+// The capture dialog's cancel button.
+constexpr int kRunDiagCancel = 1354;
+// The user-level dialog of the parameters page and its password edit.
+constexpr int kUserLevelDialog = 1640;
+constexpr int kUserPasswordEdit = 1645;
 
 // SIGTERM (the stop tool) only sets a flag; the first tick that sees it ends
 // the main window like its close button, so the close hook runs as usual.
@@ -67,5 +79,46 @@ int vxPageRefreashCB(qkwinInfo* window)
         }
         ++app->syspaintCnt;
     }
+    return 0;
+}
+
+int vxRunDiagCancelCB(qkwinInfo* window)
+{
+    qklogTrace("vxRunDiagCancelCB");
+    vxInfo* app = vxAppOf(window);
+    if (app == nullptr) return -2;
+    if (window->actitemevent != kClickEvent) return 0;
+    app->runDiag.state.store(0);
+    qkstrset(app->runDiag.msg, "Request canceled");
+    qklogf("vxRunDiagCancelCB", "Run Diagnostics Requesed canceled");
+    qkwinbtnsetstate(window, kRunDiagCancel, 0);
+    return 0;
+}
+
+int vxParamsSetUserCB(qkwinInfo* window)
+{
+    qklogTrace("vxParamsSetUserCB");
+    vxInfo* app = vxAppOf(window);
+    if (app == nullptr) return -2;
+    if (window->actitemevent != kClickEvent) return 0;
+    app->refreashFlag.store(1);
+    // The parameter list stops its periodic update while the user changes level.
+    const int slot = app->ppData.plData.updateNdx;
+    if (slot >= 0 && slot < app->page.update.funcCnt) app->page.update.func[slot].address.store(nullptr);
+    return qkwindlgdspbyID(window, kUserLevelDialog);
+}
+
+int vxParamsSetUserOkCB(qkwinInfo* window)
+{
+    qklogTrace("vxParamsSetUserOkCB");
+    vxInfo* app = vxAppOf(window);
+    if (app == nullptr) return -2;
+    if (window->actitemevent != kClickEvent) return 0;
+    char text[32] = "";
+    qkwineditgettext(window, kUserPasswordEdit, sizeof text, text);
+    app->userPW = std::atoi(text);
+    app->ppData.plData.tvLoadFlag.store(vxValidatePassword(app) == 0 ? 1 : 0);
+    qksyswindlgexit(window);
+    app->refreashFlag.store(1);
     return 0;
 }

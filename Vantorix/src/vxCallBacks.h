@@ -17,3 +17,15 @@ int vxWindowTimerCB(qkwinInfo* window);
 // (refreashFlag) and the spectra plots on the first paint after new spectra
 // arrived (refrashPlots with syspaintCnt back at 0).
 int vxPageRefreashCB(qkwinInfo* window);
+
+// Cancel of the capture dialog 1354: the capture stops ("Request canceled" in
+// the dialog) and the button is greyed.
+int vxRunDiagCancelCB(qkwinInfo* window);
+
+// The parameters page's user button: the parameter list's periodic update
+// stops and the user-level dialog 1640 opens.
+int vxParamsSetUserCB(qkwinInfo* window);
+// OK of dialog 1640: the password of edit 1645 becomes the user's when valid
+// (the parameter tree is then loaded again at the next tick; otherwise the
+// box "Invalid Password"); the dialog closes.
+int vxParamsSetUserOkCB(qkwinInfo* window);

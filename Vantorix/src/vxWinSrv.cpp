@@ -97,6 +97,9 @@ qkwincallback builtCallback(const char* name)
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;
     return nullptr;
+        {"vxRunDiagCancelCB", vxRunDiagCancelCB},
+        {"vxParamsSetUserCB", vxParamsSetUserCB},
+        {"vxParamsSetUserOkCB", vxParamsSetUserOkCB},
 }
 
 // ---- page functions ------------------------------------------------------------------

@@ -9,7 +9,10 @@
 #include <signal.h>
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QImage>
+#include <QLineEdit>
+#include <QTimer>
 #include <QWidget>
 
 #include <filesystem>
@@ -21,7 +24,9 @@
 #include "qksyssrv.h"
 #include "qksyswinpage.h"
 #include "qksyswinsrv.h"
+#include "qksyswindlg.h"
 #include "qkwinfuncsrv.h"
+#include "vxAnaPasswordSrv.h"
 #include "vxCfgSrv.h"
 #include "vxInit.h"
 #include "vxMain.h"
@@ -207,6 +212,63 @@ TEST_F(VxMainPages, ClicksSelectPagesUnlessRefused)
     click(1316);
     EXPECT_EQ(vxtest::countLines(log(), "vxMonCaptureDataCB: not available yet"), 1);
     EXPECT_EQ(win->page.currentpageid, 2);
+}
+
+// The modal dialogs of the main window, answered by the user while open: the
+// parameters page's user level (a valid and an invalid password) and the
+// capture dialog's cancel.
+TEST_F(VxMainPages, UserLevelDialogAndCaptureCancel)
+{
+    const auto widget = [](int id) {
+        QWidget* found = nullptr;
+        for (QWidget* w : QApplication::allWidgets())
+            if (w->isVisible() && w->objectName() == QStringLiteral("id%1").arg(id)) found = w;
+        return found;
+    };
+    // Once dialog 1640 shows: the password typed, OK pressed.
+    const auto answerPassword = [&](const char* password) {
+        QTimer::singleShot(50, [&widget, password] {
+            auto* edit = qobject_cast<QLineEdit*>(widget(1645));
+            auto* ok = qobject_cast<QAbstractButton*>(widget(1647));
+            ASSERT_TRUE(edit != nullptr && ok != nullptr);
+            edit->setText(QString::fromLatin1(password));
+            ok->click();
+        });
+    };
+    app->anaDetails.version.appType = VX_APP_NS;
+    app->anaVerPtr = nullptr;
+    vxLoadValidPassword(app.get());
+    const int slot = app->ppData.plData.updateNdx;
+    ASSERT_GE(slot, 0);
+    const struct {
+        const char* password;
+        int tvLoad, userPW;
+    } cases[] = {{"8374", 1, 8374}, {"1234", 0, VX_PW_LEVEL1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.password);
+        app->page.update.func[slot].address.store(countStart);
+        app->ppData.plData.tvLoadFlag = -1;
+        answerPassword(c.password);
+        click(1622);
+        EXPECT_EQ(app->ppData.plData.tvLoadFlag.load(), c.tvLoad);
+        EXPECT_EQ(app->userPW, c.userPW);
+        EXPECT_EQ(app->page.update.func[slot].address.load(), nullptr) << "list update stopped";
+        EXPECT_EQ(widget(1645), nullptr) << "dialog closed";
+    }
+
+    // Cancel while a capture runs: it stops, says so and greys the button.
+    app->runDiag.state = 1;
+    QTimer::singleShot(50, [&] {
+        auto* cancel = qobject_cast<QAbstractButton*>(widget(1354));
+        ASSERT_NE(cancel, nullptr);
+        cancel->click();
+        EXPECT_FALSE(cancel->isEnabled());
+        qkwindlgExitByID(win, 1350);
+    });
+    qkwindlgdspbyID(win, 1350);
+    EXPECT_EQ(app->runDiag.state.load(), 0);
+    EXPECT_STREQ(app->runDiag.msg, "Request canceled");
+    EXPECT_EQ(vxtest::countLines(log(), "Run Diagnostics Requesed canceled"), 1);
 }
 
 TEST(VxMainShellArchive, PreviousCopyOfTheCaptureFile)
