@@ -296,10 +296,13 @@ int vxFindAnalyzer(qkwinInfo* window)
             qkwinstopchild(window->actcldPtr, 1);   // too late to be of use
         }
     }
-    if (search != nullptr)
+    if (search != nullptr) {
+        // Its own label: "vxFindAnalyzer: " marks the end of the search.
+        qklogf("vxFindAnalyzerWindow", "Analyzer search started");
         runSearch(app, window, search);
-    else
+    } else {
         settle(f, -2);
+    }
 
     window->actitemid = savedItem;
     window->opts.stopChilds = 0;
