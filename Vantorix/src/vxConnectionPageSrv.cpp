@@ -268,6 +268,14 @@ int vxConnectWinCB(qkwinInfo* window)
     const int started = qkwinstartchild(window);
     window->actitemid = savedItem;
     if (started != 0) return started;
+    return vxConnWinAdopt(window);
+}
+
+int vxConnWinAdopt(qkwinInfo* window)
+{
+    qklogTrace("vxConnWinAdopt");
+    vxInfo* app = vxAppOf(window);
+    if (app == nullptr) return -2;
     if (qksyswinwaitcreateFlag(window, kCreateTries) != 0) return 0;
     qkwinInfo* child = window->actcldPtr;
     if (child == nullptr) return 0;

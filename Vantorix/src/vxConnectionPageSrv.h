@@ -19,6 +19,11 @@
 // window, waits for it (at most 100 steps of 100 ms), keeps it on top, makes
 // vxConnectOKCB its close function and gives it timer event 2 every 100 ms.
 int vxConnectWinCB(qkwinInfo* window);
+// The connection window just started from window (by its control, or by the
+// start-up when the search found nothing): once it is up it is the
+// application's connection window, on top, with vxConnectOKCB as its close
+// function and its timer running.
+int vxConnWinAdopt(qkwinInfo* window);
 // Timer of the connection window: nothing to do on a tick.
 int vxConnAnalyzerTimerCB(qkwinInfo* window);
 // Serial set-up button 1120 (a click): dialog 9370, connect (fixed rate or

@@ -24,6 +24,7 @@
 #include "vxAnaVersionSrv.h"
 #include "vxAnalyzerSrv.h"
 #include "vxAsynSrv.h"
+#include "vxConnectionPageSrv.h"
 #include "vxWorkerSrv.h"
 
 namespace {
@@ -425,6 +426,9 @@ int vxConnectAnalyzer(qkwinInfo* window)
     // frame of its definition.
     const int result = qkwinstartchild(window);
     window->actitemid = savedItem;
+    // Opened this way it is the same connection window as the one its control
+    // opens: OK and its close leave it for the home page with pages on.
+    if (result == 0) vxConnWinAdopt(window);
     qkwinUpdateStatBarItem(window, kScreenPart, "SCREEN ID: ANALYZER CONNECTION/SETUP");
     return result;
 }
