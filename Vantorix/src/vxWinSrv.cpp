@@ -216,6 +216,9 @@ int vxWindowDsp(vxInfo* app)
     // At least one run: a close that came during the search still runs the
     // close hook there.
     do {
+    // The status bar shows the clock and the bytes of the search at once, not
+    // a tick later (the timer stood still while the search ran).
+    vxWindowTimerCB(win);
         vxgetwinmsg(app);
     } while (win->state.load() != 0);
     return 0;
