@@ -22,6 +22,7 @@
 #include "qksyswinfiledlg.h"
 #include "qksyswinthread.h"
 #include "qkfilesrv.h"
+#include "vxRemoteSrv.h"
 
 const char g_vxBD[21] = __DATE__ " " __TIME__;
 
@@ -88,6 +89,7 @@ int vxClose(qkwinInfo* win)
     app->anaCom.asyn.autoState.store(1);
     int status = 0;
     if (qkthrdInfo* thrd = app->connanathrds.thrdPtr.load()) status = qkthrdstop(thrd, app->connanathrds.thrdid);
+    vxRemoteStop(app);   // nothing stays listening for remote clients
     if (app->connWinPtr != nullptr) {
         qksyswinchildexit(app->connWinPtr);
         app->connWinPtr = nullptr;
@@ -107,6 +109,7 @@ void vxExit()
     // process's end; they belong to the GUI thread, which ends them here.
     if (vxPtr != nullptr && vxPtr->winPtr != nullptr && qksyswinIsGuiThread()) qksyswinshutdown(vxPtr->winPtr);
     if (vxPtr != nullptr) {
+        vxRemoteStop(vxPtr);
         vxAsynClose(vxPtr);
         status = vxTcpClose(vxPtr);
     }

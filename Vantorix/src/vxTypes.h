@@ -264,7 +264,22 @@ struct vxModbusInfo {
 };
 
 // ---- records of modules still to come ------------------------------------------
-struct vxRemoteComInfo {};             // filled by the application callbacks module (remote access)
+// Remote access: the program as a TCP server for one remote client at a time.
+// The window thread fills tcp (role, address, port, allowed clients) and
+// starts the server worker on srvthrds; from then on only the worker uses tcp
+// and tells the window how it stands through the atomics below.
+struct vxRemoteComInfo {
+    int connectType;                     // 1 once remote access has been asked for
+    qkcommTCPInfo tcp;                   // the server record
+    vxthreadInfo srvthrds;               // the server worker's slot
+    std::atomic<int> srvState;           // 0 stopped, 1 starting, 2 listening, 3 client connected,
+                                         // 4 client refused (still listening), 5 failed
+    std::atomic<int> srvEvent;           // counts the worker's reports: the same state again is news too
+    std::atomic<int> srvErrno;           // the system's reason of a failure (srvState 5)
+    std::atomic<uint32_t> peerAddr;      // the last client, host order
+    std::atomic<qkwinInfo*> winPtr;      // the remote window while it is open
+    int lastEvent;                       // the report the window shows (window thread only)
+};
 
 // ---- page navigation of the main window ------------------------------------------
 

@@ -25,6 +25,7 @@
 #include "vxConnectionPageSrv.h"
 #include "vxFindAnalyzer.h"
 #include "vxInit.h"
+#include "vxRemoteSrv.h"
 
 namespace {
 
@@ -90,6 +91,8 @@ qkwincallback builtCallback(const char* name)
         {"vxConnectWinCB", vxConnectWinCB},
         {"vxAsynSetupCB", vxAsynSetupCB},
         {"vxTcpSetupCB", vxTcpSetupCB},
+        {"vxRemoteWinCB", vxRemoteWinCB},
+        {"vxRemoteAccessCB", vxRemoteAccessCB},
         {"vxConnectOKCB", vxConnectOKCB},
         {"vxSetUpLoadVerCB", vxSetUpLoadVerCB},
         {"vxGetUserSetupCB", vxGetUserSetupCB},
