@@ -1319,10 +1319,13 @@ int qksyswinwaitcreateFlag(qkwinInfo* window, int tries)
 {
     qklogTrace("qksyswinwaitcreateFlag");
     if (window == nullptr) return 1;
-    for (int i = 0; i < tries; ++i) {
+    // The bound stays tries steps of 100 ms; the child is looked at every 10 ms
+    // so that its window is taken as soon as it is up.
+    constexpr int kLooksPerStep = 10;
+    for (int i = 0; i < tries * kLooksPerStep; ++i) {
         qkwinInfo* child = window->actcldPtr;
         if (child != nullptr && child->createFlag.load() == 1) return 0;
-        qkwinsleep(window, 2, 1);
+        qkwinsleep(window, 4, 100 / kLooksPerStep);
     }
     qkwinInfo* child = window->actcldPtr;
     return (child != nullptr && child->createFlag.load() == 1) ? 0 : 1;

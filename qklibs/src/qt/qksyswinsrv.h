@@ -49,8 +49,9 @@ int qksyswinsetclass(qkwinInfo* window);
 // window's or dialog's after, so it can fill them), creates the controls and
 // timer, sets createFlag and state 1 and shows it. -1 (error box "can not start Window: %s") on failure. Owner thread.
 int qksyswindsp(qkwinInfo* window);
-// Waits (100 ms steps, at most tries) until the window's running child exists
-// and has created its controls. 0 when it has, 1 when the tries ran out.
+// Waits (at most tries steps of 100 ms, looking every 10 ms) until the
+// window's running child exists and has created its controls. 0 when it has,
+// 1 when the tries ran out.
 int qksyswinwaitcreateFlag(qkwinInfo* window, int tries);
 
 // ---- loops (owner thread) ----------------------------------------------------------
