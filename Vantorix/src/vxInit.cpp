@@ -21,6 +21,7 @@
 #include "qksyswinchild.h"
 #include "qksyswinfiledlg.h"
 #include "qksyswinthread.h"
+#include "qksyswindrive.h"
 #include "qkfilesrv.h"
 #include "vxRemoteSrv.h"
 
@@ -105,6 +106,8 @@ void vxExit()
 {
     qklogTrace("vxExit");
     int status = 0;
+    // The driver of a test run ends first; a step it could not do fails the run.
+    const int driveStatus = qksyswindriveend();
     // No child window, waiting notice or device watcher may outlive the
     // process's end; they belong to the GUI thread, which ends them here.
     if (vxPtr != nullptr && vxPtr->winPtr != nullptr && qksyswinIsGuiThread()) qksyswinshutdown(vxPtr->winPtr);
@@ -115,7 +118,7 @@ void vxExit()
     }
     qklogf("vxExit", "Vantorix NQE Exit");
     std::fflush(stdout);
-    std::exit(status);
+    std::exit(status != 0 ? status : driveStatus);
 }
 
 // ---- stand-ins until the window framework and the transports exist --------

@@ -11,6 +11,7 @@
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
 #include "qksyswincapture.h"
+#include "qksyswindrive.h"
 #include "qksyswinmenu.h"
 #include "qksyswinpage.h"
 #include "qksyswinsrv.h"
@@ -195,6 +196,7 @@ int vxWindowDsp(vxInfo* app)
     qksyswinsetstyle(win);
     qksyswinsetclass(win);
     if (qksyswindsp(win) != 0) return -1;   // the framework has said why
+    qksyswindrivestart(win);   // VX_DRIVE: the steps of a test or demonstration run
 
     if (qkwindboptchk(win) != 0) return -2;
     app->dbPtr = win->db.dbPtr;

@@ -1,0 +1,234 @@
+// The built main program end to end through its controls (offscreen): vxMain
+// runs in an installation-like tree with the shipped configuration against the
+// analyzer emulator, and a drive file (VX_DRIVE) works through its windows by
+// control id as a user would. Every page of each application, an analyzer of
+// a version that is not supported, and the connection window with its serial
+// and TCP set-up; the screenshots stay in the build tree for people to look at.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vxtestsupport.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+const std::string kShots = VX_DRIVE_SHOT_DIR;
+
+// More than one colour: the window was drawn.
+bool showsSomething(const std::string& path)
+{
+    const QImage shot(QString::fromStdString(path));
+    if (shot.isNull()) return false;
+    const QRgb first = shot.pixel(0, 0);
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) != first) return true;
+    return false;
+}
+
+std::string quoted(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (std::strchr("\\^$.|?*+()[]{}", c) != nullptr) out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+class VxMainDrive : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* dir : {"cfg", "usercfg"})
+            fs::copy(fs::path(VX_SOURCE_DIR) / dir, tree.path(dir), fs::copy_options::recursive);
+        fs::create_directories(tree.path("logs"));
+        fs::create_directories(tree.work());
+        fs::create_directories(kShots);
+    }
+    std::string log() const { return vxtest::readFile(tree.path("logs/vxMain.log")); }
+
+    // Starts an emulator with these options; its ready line.
+    std::string emulator(std::vector<std::string> options)
+    {
+        const std::string ready = tree.path("work/ready" + std::to_string(emus.size()) + ".txt");
+        options.insert(options.begin(), {vxtest::program("anaemu"), "--log", tree.path("work/emu.log"),
+                                         "--ready-file", ready});
+        emus.push_back(std::make_unique<vxtest::Process>(options, tree.work()));
+        EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }))
+            << "emulator not ready";
+        return vxtest::readFile(ready);
+    }
+    std::vector<std::string> onVirtualPort(std::vector<std::string> options)
+    {
+        options.insert(options.end(), {"--pty", "0", "--dev-dir", tree.path("dev")});
+        return options;
+    }
+
+    // Runs vxMain with these steps (and meanwhile, in the test) until it ends;
+    // its exit status. The shots named are removed first, so none is left
+    // from an earlier run.
+    int drive(const std::string& steps, const std::vector<std::string>& shots,
+              const std::function<void()>& meanwhile = nullptr)
+    {
+        for (const std::string& s : shots) fs::remove(shot(s));
+        fs::remove(tree.path("logs/vxMain.log"));
+        const std::string file = tree.write("work/drive.txt", steps);
+        vxtest::EnvGuard driveFile{"VX_DRIVE", file.c_str()};
+        vxtest::Process vx({vxtest::program("vxMain")}, tree.work());
+        if (meanwhile) meanwhile();
+        return vx.wait(60s);
+    }
+    static std::string shot(const std::string& name) { return kShots + "/" + name + ".png"; }
+
+    vxtest::TempTree tree;
+    vxtest::EnvGuard offscreen{"QT_QPA_PLATFORM", "offscreen"};
+    vxtest::EnvGuard answer{"VX_MSGBOX_AUTOANSWER", "no"};
+    vxtest::EnvGuard screenshots{"VX_SCREENSHOT_DIR", kShots.c_str()};
+    std::vector<std::unique_ptr<vxtest::Process>> emus;
+};
+
+TEST_F(VxMainDrive, EveryPageOfEachApplication)
+{
+    const struct {
+        const char* app;
+        const char* baud;
+        const char* identity;
+    } apps[] = {
+        {"2f", "9600", "HC12-2.30 0123"},
+        {"ns", "115200", "ARM9_NS-1.12 0417"},
+        {"fs", "9600", "ARM9_FS-1.05 0233"},
+    };
+    // Monitor last: the search shows it, so only a click from another page proves the click.
+    const struct {
+        int select;
+        const char* page;
+    } pages[] = {{1005, "spectra"}, {1003, "diagnostics"}, {1006, "parameters"}, {1002, "monitor"}};
+
+    for (const auto& a : apps) {
+        SCOPED_TRACE(a.app);
+        emus.clear();
+        emulator(onVirtualPort({"--personality", a.app, "--baud", a.baud}));
+        std::string steps, app = a.app;
+        std::vector<std::string> shots, expected;
+        if (app == "ns") {   // the search tries 9600 first: time to see its window
+            steps += "wait 1093 COM97\nshot ns-search 1089\n";
+            shots.push_back("ns-search");
+        }
+        steps += std::string("wait 1903 Analyzer ID: ") + a.identity + "\n";
+        expected.push_back(quoted(std::string(" Analyzer ID: ") + a.identity));
+        for (const auto& p : pages) {
+            std::string screen = std::string("SCREEN ID: ") + p.page;
+            for (char& c : screen) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            const std::string name = std::string(a.app) + "-" + p.page;
+            steps += "click " + std::to_string(p.select) + "\nwait 1901 " + screen + "\nshot " + name + "\n";
+            shots.push_back(name);
+            expected.push_back("drive: wait 1901 " + screen + "$");
+            expected.push_back("drive: saved .*/" + quoted(name) + "\\.png$");
+            if (app == "ns" && p.select == 1006) {   // the parameters page's other sub-tabs
+                steps += "choose 1610 Front Panel\nwait 1614\nshot ns-frontpanel\n"
+                         "choose 1610 Modbus Test\nwait 1616\nshot ns-modbustest\n";
+                shots.insert(shots.end(), {"ns-frontpanel", "ns-modbustest"});
+            }
+        }
+        steps += "close\n";
+
+        ASSERT_EQ(drive(steps, shots), 0) << log();
+        EXPECT_TRUE(vxtest::linesInOrder(log(), expected)) << log();
+        for (const std::string& s : shots) EXPECT_TRUE(showsSomething(shot(s))) << s;
+    }
+}
+
+// The question is answered No: the program goes on with the analyzer marked
+// not supported. The same run feeds the driver malformed lines (skipped) and a
+// control that never comes (the run fails with status 3 through the close path).
+TEST_F(VxMainDrive, UnsupportedVersionGoesOnAndAFailedStepEndsTheRun)
+{
+    emulator(onVirtualPort({"--personality", "ns", "--version-text", "ARM9_NS-9.99 0417"}));
+    const std::string steps =
+        "# an analyzer of a version not supported\n"
+        "wait 1903 ARM9_NS-9.99 0417  **NOT SUPPORTED**\n"
+        "shot unsupported\n"
+        "click\n"
+        "shot ../outside\n"
+        "launch 1002\n"
+        "timeout 1\n"
+        "wait 4242\n"
+        "shot never\n";
+    EXPECT_EQ(drive(steps, {"unsupported", "never"}), 3) << log();
+    const std::string text = log();
+    EXPECT_TRUE(vxtest::linesInOrder(text, {"Version: ARM9_NS-9\\.99 0417, not supported", "drive: saved .*/unsupported\\.png$",
+                                            "drive: line 4 skipped", "drive: line 5 skipped", "drive: line 6 skipped",
+                                            "drive: timed out waiting for control 4242$",
+                                            "Do you want to save the current data file", "Vantorix NQE Exit$"}))
+        << text;
+    EXPECT_TRUE(showsSomething(shot("unsupported")));
+    EXPECT_FALSE(vxtest::fileExists(shot("never")));
+    EXPECT_FALSE(vxtest::fileExists(kShots + "/../outside.png"));
+}
+
+// Nothing answers the search, so the connection window opens by itself: its
+// serial set-up connects to the analyzer that arrives meanwhile. Opened again
+// through the main window's menu, its TCP set-up connects to a second analyzer.
+TEST_F(VxMainDrive, ConnectionWindowSerialAndTcpSetUp)
+{
+    vxtest::EnvGuard yes{"VX_MSGBOX_AUTOANSWER", "yes"};   // disconnect the serial line for TCP
+    std::istringstream ready(emulator({"--personality", "fs", "--tcp", "0"}));   // "tcp ADDR PORT"
+    std::string kind, address, port;
+    ready >> kind >> address >> port;
+    ASSERT_FALSE(port.empty());
+
+    const std::string steps =
+        "click 1120\n"
+        "choose 9373 COM97\n"
+        "choose 9375 9600\n"
+        "shot conn-serial-dialog 9373\n"
+        "click 9382\n"
+        "wait 1124 Serial Line connected to port: 97\n"
+        "wait 1126 Analyzer ID: ARM9_NS-1.12 0417\n"
+        "shot conn-serial 1126\n"
+        "click 1174\n"
+        "gone 1120\n"
+        "click 1100\n"
+        "click 1122\n"
+        "choose 9564 client\n"
+        "type 9566 127.0.0.1\n"
+        "type 9568 " + port + "\n"
+        "shot conn-tcp-dialog 9564\n"
+        "click 9569\n"
+        "wait 1124 TCP client connected to port: " + port + "\n"
+        "wait 1903 Analyzer ID: ARM9_FS-1.05 0233\n"
+        "shot conn-tcp 1124\n"
+        "click 1174\n"
+        "gone 1120\n"
+        "shot conn-main\n"
+        "close\n";
+    const std::vector<std::string> shots = {"conn-serial-dialog", "conn-serial", "conn-tcp-dialog", "conn-tcp",
+                                            "conn-main"};
+    const int status = drive(steps, shots, [&] {
+        ASSERT_TRUE(vxtest::waitFor([&] { return log().find("Serial Line NOT connected") != std::string::npos; }, 30s));
+        emulator(onVirtualPort({"--personality", "ns"}));
+    });
+    ASSERT_EQ(status, 0) << log();
+    const std::string text = log();
+    EXPECT_TRUE(vxtest::linesInOrder(text, {"Serial Line NOT connected",
+                                            "ASYN port: 97 connected", " Analyzer ID: ARM9_NS-1\\.12 0417",
+                                            "drive: click 1100$", " Analyzer ID: ARM9_FS-1\\.05 0233",
+                                            "drive: close$", "Vantorix NQE Exit$"}))
+        << text;
+    for (const std::string& s : shots) EXPECT_TRUE(showsSomething(shot(s))) << s;
+}
+
+}  // namespace
