@@ -97,13 +97,13 @@ qkwincallback builtCallback(const char* name)
         {"vxConnectOKCB", vxConnectOKCB},
         {"vxSetUpLoadVerCB", vxSetUpLoadVerCB},
         {"vxGetUserSetupCB", vxGetUserSetupCB},
+        {"vxRunDiagCancelCB", vxRunDiagCancelCB},
+        {"vxParamsSetUserCB", vxParamsSetUserCB},
+        {"vxParamsSetUserOkCB", vxParamsSetUserOkCB},
     };
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;
     return nullptr;
-        {"vxRunDiagCancelCB", vxRunDiagCancelCB},
-        {"vxParamsSetUserCB", vxParamsSetUserCB},
-        {"vxParamsSetUserOkCB", vxParamsSetUserOkCB},
 }
 
 // ---- page functions ------------------------------------------------------------------
@@ -216,14 +216,14 @@ int vxWindowDsp(vxInfo* app)
     }
     vxLoadValidPassword(app);
     win->userDevUpDateFunc = vxDevUpDateDetected;
+    // The status bar shows the clock and the bytes of the search at once, not
+    // a tick later (the timer stood still while the search ran).
+    vxWindowTimerCB(win);
     saveScreenOnRequest(win);
 
     // At least one run: a close that came during the search still runs the
     // close hook there.
     do {
-    // The status bar shows the clock and the bytes of the search at once, not
-    // a tick later (the timer stood still while the search ran).
-    vxWindowTimerCB(win);
         vxgetwinmsg(app);
     } while (win->state.load() != 0);
     return 0;
