@@ -185,7 +185,7 @@ TEST_F(MainWindowCfg, ResourcesAndBothPassesShareTheMainWindowsReader)
     EXPECT_EQ(win->xorig, 40);
     EXPECT_EQ(win->yorig, 30);
     EXPECT_EQ(win->xsize, 1200);
-    EXPECT_EQ(win->ysize, 820);
+    EXPECT_EQ(win->ysize, 700);
     EXPECT_EQ(win->scale.xval, 100);   // USER$SCALE of the user settings
     EXPECT_EQ(win->scale.yval, 100);
     EXPECT_EQ(win->opts.stopChilds, 1);
@@ -201,7 +201,7 @@ TEST_F(MainWindowCfg, ResourcesAndBothPassesShareTheMainWindowsReader)
     // the same reader: the window's colour block must still open.
     EXPECT_STREQ(win->color.bg.name, "Gainsboro");
     EXPECT_STREQ(win->color.text.name, "Black");
-    EXPECT_EQ(win->sbar.hight, 24);
+    EXPECT_EQ(win->sbar.hight, 28);
     ASSERT_EQ(win->sbar.numParts, 4);
     EXPECT_STREQ(win->sbar.parts[0].text, "SCREEN ID: HOME");
 }
