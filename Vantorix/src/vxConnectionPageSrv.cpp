@@ -40,7 +40,6 @@ constexpr int kPasswordEdit = 1170;
 constexpr int kUserOkButton = 1176;
 constexpr int kConnTimerEvent = 2;
 constexpr int kConnTimerMs = 100;
-constexpr int kCreateTries = 100;     // steps of 100 ms for the connection window to come up
 constexpr int kProbeListenTenths = 40;
 constexpr const char* kLabel = "vxConnection";
 
@@ -54,6 +53,15 @@ qkwinInfo* mainOf(vxInfo* app, qkwinInfo* window)
 void onMain(vxInfo* app, qkwinInfo* window, const std::function<void()>& fn)
 {
     qksyswinOwnerRun(mainOf(app, window), fn);
+}
+
+// The connection window once up: OK and its close leave it, its timer runs.
+void connWinSetUp(qkwinInfo* child)
+{
+    child->userCloseFunc = vxConnectOKCB;
+    qkwintimesetup(child, kConnTimerEvent, kConnTimerMs);
+    qkwintimesetfunc(child, vxConnAnalyzerTimerCB);
+    qkwintimestart(child);
 }
 
 void setMainStatus(vxInfo* app, qkwinInfo* window, int part, const char* text)
@@ -263,12 +271,9 @@ int vxConnectWinCB(qkwinInfo* window)
     if (window->actitemevent != kClickEvent) return 0;
     if (app->connWinPtr != nullptr) return 0;   // already open
     qkwinUpdateStatBarItem(window, VX_SBAR_SCREEN, "SCREEN ID: CONNECTION/SETUP");
-    const int savedItem = window->actitemid;
-    window->actitemid = kConnectWindow;
-    const int started = qkwinstartchild(window);
-    window->actitemid = savedItem;
-    if (started != 0) return started;
-    return vxConnWinAdopt(window);
+    qkwinInfo* child = vxStartChildWindow(window, kConnectWindow, connWinSetUp);
+    if (child != nullptr) app->connWinPtr = child;
+    return 0;
 }
 
 int vxConnWinAdopt(qkwinInfo* window)
@@ -276,17 +281,8 @@ int vxConnWinAdopt(qkwinInfo* window)
     qklogTrace("vxConnWinAdopt");
     vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
-    if (qksyswinwaitcreateFlag(window, kCreateTries) != 0) return 0;
-    qkwinInfo* child = window->actcldPtr;
-    if (child == nullptr) return 0;
-    app->connWinPtr = child;
-    qksyswinOwnerRun(child, [child] {
-        qksyswinsettopmost(child, 1);
-        child->userCloseFunc = vxConnectOKCB;
-        qkwintimesetup(child, kConnTimerEvent, kConnTimerMs);
-        qkwintimesetfunc(child, vxConnAnalyzerTimerCB);
-        qkwintimestart(child);
-    });
+    qkwinInfo* child = vxTakeChildWindow(window, connWinSetUp);
+    if (child != nullptr) app->connWinPtr = child;
     return 0;
 }
 

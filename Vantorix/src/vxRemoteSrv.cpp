@@ -29,7 +29,6 @@ constexpr int kAddressStatic = 1230;
 constexpr int kPortStatic = 1234;
 constexpr int kTimerEvent = 2;
 constexpr int kTimerMs = 100;
-constexpr int kCreateTries = 100;   // steps of 100 ms for the remote window to come up
 constexpr int kIdleMs = 20;         // pause of the server between polls while nothing happens
 constexpr const char* kLabel = "vxRemote";
 
@@ -271,23 +270,14 @@ int vxRemoteWinCB(qkwinInfo* window)
     if (window->actitemevent != kClickEvent) return 0;
     if (app->remote.winPtr.load() != nullptr) return 0;   // already open
     qkwinUpdateStatBarItem(window, VX_SBAR_SCREEN, "SCREEN ID: REMOTE");
-    const int savedItem = window->actitemid;
-    window->actitemid = VX_REMOTE_WINDOW;
-    const int started = qkwinstartchild(window);
-    window->actitemid = savedItem;
-    if (started != 0) return started;
-    if (qksyswinwaitcreateFlag(window, kCreateTries) != 0) return 0;
-    qkwinInfo* child = window->actcldPtr;
-    if (child == nullptr) return 0;
-    app->remote.winPtr = child;
     vxRemoteComInfo* remote = &app->remote;
-    qksyswinOwnerRun(child, [child, remote] {
-        qksyswinsettopmost(child, 1);
-        child->userCloseFunc = vxRemoteCloseCB;
+    vxStartChildWindow(window, VX_REMOTE_WINDOW, [remote](qkwinInfo* w) {
+        remote->winPtr = w;   // before its close function can clear it
+        w->userCloseFunc = vxRemoteCloseCB;
         remote->lastEvent = remote->srvEvent.load();   // an earlier window's last report is old news
-        qkwintimesetup(child, kTimerEvent, kTimerMs);
-        qkwintimesetfunc(child, vxRemoteTimerCB);
-        qkwintimestart(child);
+        qkwintimesetup(w, kTimerEvent, kTimerMs);
+        qkwintimesetfunc(w, vxRemoteTimerCB);
+        qkwintimestart(w);
     });
     return 0;
 }

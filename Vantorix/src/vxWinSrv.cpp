@@ -11,6 +11,7 @@
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
 #include "qksyswincapture.h"
+#include "qksyswinchild.h"
 #include "qksyswindrive.h"
 #include "qksyswinmenu.h"
 #include "qksyswinpage.h"
@@ -547,4 +548,29 @@ const vxCallbackRow* vxCallbackTable(size_t* count)
 {
     if (count != nullptr) *count = kCallbackCnt;
     return kCallbacks;
+}
+
+qkwinInfo* vxStartChildWindow(qkwinInfo* window, int definition, const std::function<void(qkwinInfo*)>& setUp)
+{
+    qklogTrace("vxStartChildWindow");
+    if (window == nullptr) return nullptr;
+    const int savedItem = window->actitemid;
+    window->actitemid = definition;
+    const int started = qkwinstartchild(window);
+    window->actitemid = savedItem;
+    return started == 0 ? vxTakeChildWindow(window, setUp) : nullptr;
+}
+
+qkwinInfo* vxTakeChildWindow(qkwinInfo* window, const std::function<void(qkwinInfo*)>& setUp)
+{
+    qklogTrace("vxTakeChildWindow");
+    constexpr int kCreateTries = 100;
+    if (window == nullptr || qksyswinwaitcreateFlag(window, kCreateTries) != 0) return nullptr;
+    qkwinInfo* child = window->actcldPtr;
+    if (child == nullptr) return nullptr;
+    qksyswinOwnerRun(child, [child, &setUp] {
+        qksyswinsettopmost(child, 1);
+        if (setUp) setUp(child);
+    });
+    return child;
 }

@@ -8,6 +8,8 @@
 // Everything here runs on the main window's thread (the GUI thread).
 #pragma once
 
+#include <functional>
+
 #include "vxMain.h"
 
 // Status-bar parts of the main window.
@@ -74,3 +76,11 @@ int vxgetwinmsg(vxInfo* app);
 // The previous-copy name of path into out (used by vxArchiveLog). 0, -2 when
 // it does not fit.
 int vxArchiveName(const char* path, char* out, size_t size);
+
+// A set-up child window of the main window (connection, remote access): the
+// child of definition id is started from window and, once up (at most 100
+// steps of 100 ms), kept on top and set up by setUp on its own thread.
+// Returns the child, null when it did not come up.
+qkwinInfo* vxStartChildWindow(qkwinInfo* window, int definition, const std::function<void(qkwinInfo*)>& setUp);
+// The same for a child already started from window.
+qkwinInfo* vxTakeChildWindow(qkwinInfo* window, const std::function<void(qkwinInfo*)>& setUp);
