@@ -4,8 +4,10 @@
 # The built-in default analyzer is the emulator anaemu, an NS analyzer on the virtual
 # port ../dev/ttyV0, which the analyzer search finds; it is stopped when vxMain ends.
 # VX_EMULATOR=0 runs without it (a real analyzer on a serial port or TCP).
-# Without a display it runs vxMain offscreen, writes a screenshot of the
-# connected main window into screenshots/ and prints where it is.
+# Without a display it runs vxMain offscreen and writes screenshots into
+# screenshots/: the connected main window (vxMain.png) and, driven through its
+# controls against the emulator (VX_DRIVE), each page, the parameters page's
+# sub-tabs, the connection and the user set-up windows; it prints where they are.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 "$repo/scripts/setup.sh"
@@ -25,23 +27,73 @@ if [ "${VX_EMULATOR:-1}" != "0" ]; then
 fi
 if [ $# -eq 0 ]; then set -- -d; fi
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  # No display: show that the tool works by running it offscreen until its
-  # main window is connected, then leave a screenshot of it and end it.
+  # No display: show that the tool works by running it offscreen. With the
+  # emulator a drive file works through every page and window and closes the
+  # main window; without it vxMain runs until its main window is connected
+  # and is then ended with vxStop. Either way vxMain.png shows the main window.
   shots="$repo/screenshots"
   mkdir -p "$shots"
-  rm -f "$shots/vxMain.png"
-  QT_QPA_PLATFORM=offscreen VX_SCREENSHOT_DIR="$shots" "$repo/build/release/bin/vxMain" "$@" &
+  rm -f "$shots/vxMain.png" "$shots"/vxMain-*.png
+  drive=""
+  if [ "${VX_EMULATOR:-1}" != "0" ]; then
+    drive="$(mktemp)"
+    cat >"$drive" <<'STEPS'
+# Steps of qklibs/src/qt/qksyswindrive.h: control ids of cfg/vxMain.xml and cfg/vxwin/.
+wait 1903 Analyzer ID
+click 1005
+wait 1901 SCREEN ID: SPECTRA
+shot vxMain-spectra
+click 1003
+wait 1901 SCREEN ID: DIAGNOSTICS
+shot vxMain-diagnostics
+click 1006
+wait 1901 SCREEN ID: PARAMETERS
+shot vxMain-parameters
+choose 1610 Front Panel
+wait 1614
+shot vxMain-frontpanel
+choose 1610 Modbus Test
+wait 1616
+shot vxMain-modbustest
+click 1002
+wait 1901 SCREEN ID: MONITOR
+shot vxMain-monitor
+click 1100
+wait 1124 Serial Line connected
+shot vxMain-connection 1124
+click 1174
+gone 1120
+click 1160
+wait 1178
+shot vxMain-usersetup 1178
+click 1178
+gone 1178
+close
+STEPS
+  fi
+  QT_QPA_PLATFORM=offscreen VX_SCREENSHOT_DIR="$shots" VX_DRIVE="$drive" "$repo/build/release/bin/vxMain" "$@" &
   vx=$!
-  for _ in $(seq 600); do
-    [ -s "$shots/vxMain.png" ] && break
-    kill -0 "$vx" 2>/dev/null || break
-    sleep 0.1
-  done
-  "$repo/build/release/bin/vxStop" >/dev/null || true
+  if [ -n "$drive" ]; then
+    # The drive closes vxMain (or fails it after 30 s on a step); vxStop only if it hangs.
+    for _ in $(seq 1800); do
+      kill -0 "$vx" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 "$vx" 2>/dev/null && "$repo/build/release/bin/vxStop" >/dev/null || true
+  else
+    for _ in $(seq 600); do
+      [ -s "$shots/vxMain.png" ] && break
+      kill -0 "$vx" 2>/dev/null || break
+      sleep 0.1
+    done
+    "$repo/build/release/bin/vxStop" >/dev/null || true
+  fi
   status=0
   wait "$vx" || status=$?
+  [ -z "$drive" ] || rm -f "$drive"
   if [ -s "$shots/vxMain.png" ]; then
-    echo "run: no display: vxMain ran offscreen; screenshot of its main window: $shots/vxMain.png"
+    echo "run: no display: vxMain ran offscreen; screenshots in $shots:"
+    (cd "$shots" && ls vxMain*.png | sed 's/^/  /')
   else
     echo "run: no display: vxMain ran offscreen but wrote no screenshot (see logs/)" >&2
     [ "$status" -ne 0 ] || status=1
