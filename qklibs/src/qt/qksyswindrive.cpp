@@ -446,7 +446,10 @@ void runDriver(Driver* d)
         Step step;
         std::string why;
         if (!parseStep(line, &step, &why)) {
-            qklogf("drive", "line %d skipped (%s): %.80s", lineNo, why.c_str(), line.c_str());
+            std::string shown = line.substr(0, 80);
+            for (char& c : shown)
+                if (static_cast<unsigned char>(c) < 0x20) c = '?';   // the log stays one line of text
+            qklogf("drive", "line %d skipped (%s): %s", lineNo, why.c_str(), shown.c_str());
             continue;
         }
         if (step.verb.empty()) continue;
