@@ -32,49 +32,11 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Waits while the GUI thread keeps serving the windows.
-bool pumpUntil(const std::function<bool()>& cond, std::chrono::milliseconds timeout = 5s)
-{
-    return vxtest::waitFor(
-        [&] {
-            QApplication::processEvents();
-            return cond();
-        },
-        timeout);
-}
-
-template <typename W> W* shown(int id)
-{
-    for (QWidget* w : QApplication::allWidgets())
-        if (w->isVisible() && w->objectName() == QStringLiteral("id%1").arg(id))
-            if (auto* typed = qobject_cast<W*>(w)) return typed;
-    return nullptr;
-}
-
-void choose(int id, const std::string& text)
-{
-    QComboBox* combo = shown<QComboBox>(id);
-    ASSERT_NE(combo, nullptr) << "combo " << id;
-    const QString value = QString::fromStdString(text);
-    if (combo->isEditable()) {
-        combo->setEditText(value);
-    } else {
-        combo->setCurrentIndex(combo->findText(value));
-    }
-}
-
-void press(int id)
-{
-    QAbstractButton* button = shown<QAbstractButton>(id);
-    ASSERT_NE(button, nullptr) << "button " << id;
-    button->click();
-}
-
-std::string labelText(int id)
-{
-    QLabel* label = shown<QLabel>(id);
-    return label != nullptr ? label->text().toStdString() : std::string();
-}
+using vxtest::choose;
+using vxtest::labelText;
+using vxtest::press;
+using vxtest::pumpUntil;
+using vxtest::shown;
 
 class Connection : public vxtest::ShippedApp {
 protected:

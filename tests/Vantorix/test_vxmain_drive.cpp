@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "vxtestapp.h"
 #include "vxtestsupport.h"
 
 namespace fs = std::filesystem;
@@ -25,18 +26,6 @@ using namespace std::chrono_literals;
 namespace {
 
 const std::string kShots = VX_DRIVE_SHOT_DIR;
-
-// More than one colour: the window was drawn.
-bool showsSomething(const std::string& path)
-{
-    const QImage shot(QString::fromStdString(path));
-    if (shot.isNull()) return false;
-    const QRgb first = shot.pixel(0, 0);
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            if (shot.pixel(x, y) != first) return true;
-    return false;
-}
 
 std::string quoted(const std::string& text)
 {
@@ -147,7 +136,7 @@ TEST_F(VxMainDrive, EveryPageOfEachApplication)
 
         ASSERT_EQ(drive(steps, shots), 0) << log();
         EXPECT_TRUE(vxtest::linesInOrder(log(), expected)) << log();
-        for (const std::string& s : shots) EXPECT_TRUE(showsSomething(shot(s))) << s;
+        for (const std::string& s : shots) EXPECT_TRUE(vxtest::imageShowsSomething(shot(s))) << s;
     }
 }
 
@@ -174,7 +163,7 @@ TEST_F(VxMainDrive, UnsupportedVersionGoesOnAndAFailedStepEndsTheRun)
                                             "drive: timed out waiting for control 4242$",
                                             "Do you want to save the current data file", "Vantorix NQE Exit$"}))
         << text;
-    EXPECT_TRUE(showsSomething(shot("unsupported")));
+    EXPECT_TRUE(vxtest::imageShowsSomething(shot("unsupported")));
     EXPECT_FALSE(vxtest::fileExists(shot("never")));
     EXPECT_FALSE(vxtest::fileExists(kShots + "/../outside.png"));
 }
@@ -228,7 +217,7 @@ TEST_F(VxMainDrive, ConnectionWindowSerialAndTcpSetUp)
                                             "drive: click 1100$", " Analyzer ID: ARM9_FS-1\\.05 0233",
                                             "drive: close$", "Vantorix NQE Exit$"}))
         << text;
-    for (const std::string& s : shots) EXPECT_TRUE(showsSomething(shot(s))) << s;
+    for (const std::string& s : shots) EXPECT_TRUE(vxtest::imageShowsSomething(shot(s))) << s;
 }
 
 }  // namespace

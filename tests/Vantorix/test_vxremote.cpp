@@ -32,29 +32,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool pumpUntil(const std::function<bool()>& cond, std::chrono::milliseconds timeout = 5s)
-{
-    return vxtest::waitFor(
-        [&] {
-            QApplication::processEvents();
-            return cond();
-        },
-        timeout);
-}
-
-template <typename W> W* shown(int id)
-{
-    for (QWidget* w : QApplication::allWidgets())
-        if (w->isVisible() && w->objectName() == QStringLiteral("id%1").arg(id))
-            if (auto* typed = qobject_cast<W*>(w)) return typed;
-    return nullptr;
-}
-
-std::string labelText(int id)
-{
-    QLabel* label = shown<QLabel>(id);
-    return label != nullptr ? label->text().toStdString() : std::string();
-}
+using vxtest::labelText;
+using vxtest::pumpUntil;
+using vxtest::shown;
 
 // A loopback socket; bound to source when given, listening when asked.
 struct Sock {

@@ -1,6 +1,11 @@
 // Test support for the main program: the shipped configuration read as vxMain reads it.
 #include "vxtestapp.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+
 #include <filesystem>
 
 #include "qklogsrv.h"
@@ -52,6 +57,52 @@ std::string ShippedApp::log() const
 {
     std::fflush(qkloggetfd());
     return readFile(tree.path("logs/vxMain.log"));
+}
+
+bool pumpUntil(const std::function<bool()>& cond, std::chrono::milliseconds timeout)
+{
+    return waitFor(
+        [&] {
+            QApplication::processEvents();
+            return cond();
+        },
+        timeout);
+}
+
+std::string labelText(int id)
+{
+    QLabel* label = shown<QLabel>(id);
+    return label != nullptr ? label->text().toStdString() : std::string();
+}
+
+void press(int id)
+{
+    QAbstractButton* button = shown<QAbstractButton>(id);
+    ASSERT_NE(button, nullptr) << "button " << id;
+    button->click();
+}
+
+void choose(int id, const std::string& text)
+{
+    QComboBox* combo = shown<QComboBox>(id);
+    ASSERT_NE(combo, nullptr) << "combo " << id;
+    const QString value = QString::fromStdString(text);
+    if (combo->isEditable()) {
+        combo->setEditText(value);
+    } else {
+        combo->setCurrentIndex(combo->findText(value));
+    }
+}
+
+bool imageShowsSomething(const std::string& path)
+{
+    const QImage shot(QString::fromStdString(path));
+    if (shot.isNull()) return false;
+    const QRgb first = shot.pixel(0, 0);
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixel(x, y) != first) return true;
+    return false;
 }
 
 }  // namespace vxtest

@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QString>
+#include <QWidget>
+
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,5 +35,28 @@ protected:
     std::unique_ptr<vxInfo> app = std::make_unique<vxInfo>();
     qkwinInfo* win = nullptr;
 };
+
+// ---- the program's windows on the offscreen platform, by control id ----------------
+
+// Waits (bounded) for cond while the GUI thread keeps serving the windows.
+bool pumpUntil(const std::function<bool()>& cond, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+// The visible control with object name "id<n>" of type W in any window; null when none.
+template <typename W = QWidget> W* shown(int id)
+{
+    for (QWidget* w : QApplication::allWidgets())
+        if (w->isVisible() && w->objectName() == QStringLiteral("id%1").arg(id))
+            if (auto* typed = qobject_cast<W*>(w)) return typed;
+    return nullptr;
+}
+
+// The text of static id ("" when not shown).
+std::string labelText(int id);
+// Clicks button id (a failure when it is not shown).
+void press(int id);
+// Types into an editable combo id, or picks the item with this text.
+void choose(int id, const std::string& text);
+// True when the image file shows more than one colour (the window was drawn).
+bool imageShowsSomething(const std::string& path);
 
 }  // namespace vxtest
