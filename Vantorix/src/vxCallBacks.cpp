@@ -14,6 +14,7 @@
 #include "qksyswinstatic.h"
 #include "vxAnaPasswordSrv.h"
 #include "vxInit.h"
+#include "vxRunDiagSrv.h"
 #include "vxWinSrv.h"
 
 namespace {
@@ -25,6 +26,9 @@ constexpr int kPlotsRefreshCount = 15;
 constexpr int kClickEvent = 6;
 // The capture dialog's cancel button.
 constexpr int kRunDiagCancel = 1354;
+// The capture dialog's status text and the first static of its running light.
+constexpr int kRunDiagStatus = 1360;
+constexpr int kRunDiagLight = 1356;
 // The user-level dialog of the parameters page and its password edit.
 constexpr int kUserLevelDialog = 1640;
 constexpr int kUserPasswordEdit = 1645;
@@ -120,5 +124,47 @@ int vxParamsSetUserOkCB(qkwinInfo* window)
     app->ppData.plData.tvLoadFlag.store(vxValidatePassword(app) == 0 ? 1 : 0);
     qksyswindlgexit(window);
     app->refreashFlag.store(1);
+    return 0;
+}
+
+int vxMonCaptureDataCB(qkwinInfo* window)
+{
+    qklogTrace("vxMonCaptureDataCB");
+    vxInfo* app = vxAppOf(window);
+    if (app == nullptr) return -2;
+    if (window->actitemevent != kClickEvent) return 0;
+    // The ARM9 analyzers send their records as parameter blocks, the others a
+    // mode 6 stream.
+    const int appType = app->anaDetails.version.appType;
+    if (appType == VX_APP_NS || appType == VX_APP_FS)
+        return vxRunDiagCaptureStart(app, "62", "Parameters Request pending");
+    return vxRunDiagCaptureStart(app, "06", "Mode 6 Request pending");
+}
+
+int vxMonSaveDataCB(qkwinInfo* window)
+{
+    qklogTrace("vxMonSaveDataCB");
+    vxInfo* app = vxAppOf(window);
+    if (app == nullptr) return -2;
+    if (window->actitemevent != kClickEvent) return 0;
+    return vxRunDiagSaveDataFile(app);
+}
+
+int vxRunDiagStatusUpdateCB(qkwinInfo* window)
+{
+    qklogTrace("vxRunDiagStatusUpdateCB");
+    vxInfo* app = vxAppOf(window);
+    if (app == nullptr || window == nullptr) return -2;
+    qkwinstaticsettext(window, kRunDiagStatus, app->runDiag.msg);
+    // The running light takes every static of the dialog but the last (the
+    // status text), one after the other.
+    const int count = window->stat.cnt;
+    for (int i = 0; i < count; ++i)
+        qkwinstatchgcolor(window, kRunDiagLight + i, 1, i == app->rdUpdateNdx ? "Red" : "Black");
+    if (++app->rdUpdateNdx >= count - 1) app->rdUpdateNdx = 0;
+    // The dialog is kept between requests: a cancel greyed its button.
+    if (app->runDiag.state.load() == 1) qkwinbtnsetstate(window, kRunDiagCancel, 1);
+    // The spectra page also rebuilds its plot background here once it exists.
+    if (app->refrashPlots.load() != 0) app->spData.plotsRefCnt = 24;
     return 0;
 }

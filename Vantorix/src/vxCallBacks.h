@@ -18,6 +18,17 @@ int vxWindowTimerCB(qkwinInfo* window);
 // arrived (refrashPlots with syspaintCnt back at 0).
 int vxPageRefreashCB(qkwinInfo* window);
 
+// The monitor page's capture button: with a connected analyzer of a
+// supported version, asks for the record stream ("62" for the ARM9
+// analyzers, "06" for the others) and shows the capture dialog 1350 until
+// the capture ends.
+int vxMonCaptureDataCB(qkwinInfo* window);
+// The monitor page's save button: offers to keep a copy of the data file.
+int vxMonSaveDataCB(qkwinInfo* window);
+// Timer of the capture dialog (every 500 ms): the capture message in static
+// 1360 and one step of the running light over statics 1356 and on.
+int vxRunDiagStatusUpdateCB(qkwinInfo* window);
+
 // Cancel of the capture dialog 1354: the capture stops ("Request canceled" in
 // the dialog) and the button is greyed.
 int vxRunDiagCancelCB(qkwinInfo* window);

@@ -24,6 +24,7 @@
 #include "qksyswindrive.h"
 #include "qkfilesrv.h"
 #include "vxRemoteSrv.h"
+#include "vxWorkerSrv.h"
 
 const char g_vxBD[21] = __DATE__ " " __TIME__;
 
@@ -113,6 +114,9 @@ void vxExit()
     if (vxPtr != nullptr && vxPtr->winPtr != nullptr && qksyswinIsGuiThread()) qksyswinshutdown(vxPtr->winPtr);
     if (vxPtr != nullptr) {
         vxRemoteStop(vxPtr);
+        // The capture reader uses the link: it ends before the link closes.
+        vxPtr->rundiagthrds.state.store(0);
+        vxWorkerStop(&vxPtr->rundiagthrds);
         vxAsynClose(vxPtr);
         status = vxTcpClose(vxPtr);
     }

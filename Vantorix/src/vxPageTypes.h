@@ -38,7 +38,10 @@ constexpr int VX_RINGLINES = 2046;
 
 // Stream state and the ring of complete lines. The reader thread writes the
 // slots and the write index; the window thread reads and empties the slots
-// and moves the read index.
+// and moves the read index. A slot is handed over by the indices: the reader
+// publishes a filled slot by storing the write index (release) and the page
+// frees it by storing the read index (release); each side loads the other's
+// index with acquire. The ring holds at most VX_RINGLINES - 1 unread lines.
 struct vxModeDatanfo {
     int state;
     int audit;
@@ -54,6 +57,7 @@ struct vxModeDatanfo {
     int listUpdateSize;                // scroll every this many lines plus one
     char dataBuf[4096];                // line being assembled
     char dataLine[VX_RINGLINES][1024]; // ring of complete lines; an empty slot starts with a NUL
+    std::atomic<int> lostCnt;          // lines the reader could not keep because the page fell behind
 };
 
 struct vxRunDiagInfo {

@@ -27,6 +27,7 @@
 #include "vxConnectionPageSrv.h"
 #include "vxFindAnalyzer.h"
 #include "vxInit.h"
+#include "vxMonitorPageSrv.h"
 #include "vxRemoteSrv.h"
 
 namespace {
@@ -99,6 +100,8 @@ qkwincallback builtCallback(const char* name)
         {"vxSetUpLoadVerCB", vxSetUpLoadVerCB},
         {"vxGetUserSetupCB", vxGetUserSetupCB},
         {"vxRunDiagCancelCB", vxRunDiagCancelCB},
+        {"vxMonCaptureDataCB", vxMonCaptureDataCB},
+        {"vxMonSaveDataCB", vxMonSaveDataCB},
         {"vxParamsSetUserCB", vxParamsSetUserCB},
         {"vxParamsSetUserOkCB", vxParamsSetUserOkCB},
     };
@@ -314,9 +317,10 @@ int vxBuildPageFunctions(vxInfo* app)
     page.lastActitemid = 0;
     page.start.funcCnt = page.update.funcCnt = page.exit.funcCnt = 0;
 
-    for (int id : {kMonitorPage, kDiagPage, kParamPage, kSpectraPage}) addPageFunc(page.start, id, vxPageNotBuilt);
+    addPageFunc(page.start, kMonitorPage, vxMonPageInit);
+    for (int id : {kDiagPage, kParamPage, kSpectraPage}) addPageFunc(page.start, id, vxPageNotBuilt);
 
-    addPageFunc(page.update, kMonitorPage, vxPageNotBuilt);
+    addPageFunc(page.update, kMonitorPage, vxMonPageUpdate);
     addPageFunc(page.update, kSpectraPage, vxPageNotBuilt);
     // Reserved slots: the owning page fills them while it wants periodic updates.
     app->dpData.dvData.updateNdx = addPageFunc(page.update, kDiagPage, nullptr);
@@ -324,7 +328,8 @@ int vxBuildPageFunctions(vxInfo* app)
     app->ppData.plData.updateNdx = addPageFunc(page.update, kParamPage, nullptr);
     app->ppData.plData.digUpdateNdx = addPageFunc(page.update, kParamPage, nullptr);
 
-    for (int id : {kMonitorPage, kSpectraPage, kDiagPage, kParamPage}) addPageFunc(page.exit, id, vxPageNotBuilt);
+    addPageFunc(page.exit, kMonitorPage, vxMonPageExit);
+    for (int id : {kSpectraPage, kDiagPage, kParamPage}) addPageFunc(page.exit, id, vxPageNotBuilt);
     return 0;
 }
 

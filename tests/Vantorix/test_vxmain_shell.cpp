@@ -114,9 +114,13 @@ TEST_F(VxMainShell, FindsTheAnalyzerAndEndsThroughItsClosePath)
         EXPECT_EQ(vxtest::countLines(text, "Vantorix NQE Exit"), 1) << text;
         const bool kept = std::string(c.answer) == "yes";
         EXPECT_EQ(vxtest::countLines(text, "Saved data file as: " + copy), kept ? 1 : 0) << text;
-        // A kept capture starts afresh; otherwise it goes on.
-        EXPECT_EQ(vxtest::readFile(copy), kept ? captured : "");
-        EXPECT_EQ(vxtest::readFile(capture), kept ? "" : captured);
+        // The monitor page, shown once the analyzer is found, started the
+        // capture afresh under its header line (the earlier one became its
+        // previous copy). A kept capture starts afresh again; otherwise it goes on.
+        const std::string header = "  Date\t  Time\t  H2O ppmv\t";
+        EXPECT_EQ(vxtest::readFile(tree.path("logs/vxCapturePrevious.txt")), captured);
+        EXPECT_EQ(vxtest::readFile(copy).rfind(header, 0), kept ? 0u : std::string::npos);
+        EXPECT_EQ(vxtest::readFile(capture).rfind(header, 0), kept ? std::string::npos : 0u);
         fs::remove(copy);
     }
 }

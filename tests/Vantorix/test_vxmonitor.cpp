@@ -1,0 +1,217 @@
+// The monitor page end to end in this process (offscreen): the main window of
+// the shipped configuration shown as the shell does it, its timer driving the
+// page, the analyzer emulator on the virtual port COM97 (../dev/ttyV0). The
+// page is entered, a capture runs from the capture button until its dialog
+// closes, the page is left; the data file then holds the header and every
+// line the analyzer sent, as the emulator's log shows them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "qkcommasyn.h"
+#include "qksyswincapture.h"
+#include "qksyswinlist.h"
+#include "qksyswinpage.h"
+#include "qksyswinsrv.h"
+#include "qksyswindlg.h"
+#include "qkwinfuncsrv.h"
+#include "vxAnaVersionSrv.h"
+#include "vxAnalyzerSrv.h"
+#include "vxAsynSrv.h"
+#include "vxCallBacks.h"
+#include "vxWinSrv.h"
+#include "vxtestapp.h"
+#include "vxtestsupport.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// What the emulator logged as sent ("tx <what> <n>: <bytes>", -v logs them
+// whole) after offset, as the lines the data file keeps: a carriage return and
+// the line feed each become a blank.
+std::vector<std::string> sentLines(const std::string& log, std::size_t offset)
+{
+    static const std::regex tx(R"(\btx [^:]*\d+: (.*)$)");
+    std::string bytes;
+    std::istringstream in(log.substr(offset));
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, tx)) continue;
+        const std::string e = m[1];
+        for (std::size_t i = 0; i < e.size(); ++i) {
+            if (e[i] != '\\' || i + 1 == e.size()) {
+                bytes += e[i];
+                continue;
+            }
+            const char c = e[++i];
+            bytes += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+        }
+    }
+    std::vector<std::string> lines;
+    std::string current;
+    for (char c : bytes) {
+        current += c == '\r' || c == '\n' ? ' ' : c;
+        if (c == '\n') lines.push_back(std::exchange(current, {}));
+    }
+    return lines;
+}
+
+std::vector<std::string> fileLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(vxtest::readFile(path));
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+class VxMonitor : public vxtest::ShippedApp {
+protected:
+    void SetUp() override
+    {
+        ShippedApp::SetUp();
+        if (HasFatalFailure()) return;
+        showAsShell();
+        if (HasFatalFailure()) return;
+        qkstdpagedsetstate(win, 1);
+        qkwintimesetfunc(win, vxWindowTimerCB);
+        qkwintimestart(win);
+    }
+    void TearDown() override
+    {
+        vxAsynClose(app.get());
+        emu.reset();
+        ShippedApp::TearDown();
+    }
+    void click(int id) { qkwinfuncdispatch(win, QKWIN_PROC_MAIN, id, 0); }
+    std::string emuLog() const { return vxtest::readFile(tree.path("work/emu.log")); }
+    // The emulator as the given analyzer on ../dev/ttyV0, identified over the
+    // serial link with its profiles loaded.
+    void connect(const char* personality)
+    {
+        const std::string ready = tree.path("work/ready.txt");
+        fs::remove(ready);
+        emu = std::make_unique<vxtest::Process>(
+            std::vector<std::string>{vxtest::program("anaemu"), "--personality", personality, "--pty", "0",
+                                     "--dev-dir", tree.path("dev"), "--log", tree.path("work/emu.log"), "-v",
+                                     "--record-ms", "20", "--seed", "11", "--ready-file", ready},
+            tree.work());
+        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
+        qkcommAsynSetDevName("\\\\.\\COM");
+        vxAnalyzerComInfo& com = app->anaCom;
+        com.asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
+        ASSERT_GT(com.asyn.fd, 0);
+        com.asyn.baud = 9600;
+        com.connectType = 1;
+        app->anaDetails.version.appType = 2;   // not known yet
+        ASSERT_EQ(vxAnalyzerGetID(app.get()), 2);
+        vxSetAnalyzerID(app.get());
+        vxParseAnalyzerID(app.get());
+        ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0);
+        app->state = 20;
+    }
+
+    std::unique_ptr<vxtest::Process> emu;
+};
+
+TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
+{
+    const struct {
+        const char* personality;
+        int appType;
+        const char* header;    // start of the header line
+        int blockEnds;         // counted when the capture ended (a 2F analyzer: at least)
+    } cases[] = {
+        {"ns", VX_APP_NS, "  Date\t  Time\t  H2O ppmv\t", 2},
+        {"2f", VX_APP_PP2F, "  Date,   Time,   H2O ppmv, ", 1},
+    };
+    const std::string dataFile = tree.path("logs/vxCapture.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.personality);
+        connect(c.personality);
+        if (HasFatalFailure()) return;
+        ASSERT_EQ(app->anaDetails.version.appType, c.appType);
+        app->runDiag.mode1Duration = 2;
+        const std::size_t emuFrom = emuLog().size();
+
+        click(1002);
+        ASSERT_EQ(win->page.currentpageid, 2);
+        ASSERT_EQ(app->rundiagthrds.state.load(), 1) << "reader running";
+        char text[256] = "";
+        qkwinlistgetitem(win, 1312, 0, sizeof text, text);
+        EXPECT_EQ(std::string(text).rfind(c.header, 0), 0u) << text;
+
+        // While the capture dialog is open: what it says, and a look at the page.
+        std::set<std::string> said;
+        bool shot = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            said.insert(app->runDiag.msg);
+            for (QWidget* w : QApplication::allWidgets())
+                if (auto* label = qobject_cast<QLabel*>(w); label && label->isVisible() && w->objectName() == "id1360")
+                    said.insert(label->text().toStdString());
+            if (!shot && app->runDiag.recCnt >= 12) {
+                const std::string dir = VX_MONITOR_SHOT_DIR;
+                fs::create_directories(dir);
+                shot = qksyswinsavescreenshot(win, (dir + "/monitor-" + c.personality + ".png").c_str()) == 0;
+                if (qkwinInfo* dlg = qkwinDLGgetwinPtr(win, 1350))
+                    qksyswinsavescreenshot(dlg, (dir + "/capture-" + c.personality + ".png").c_str());
+            }
+        });
+        watch.start(50);
+        QTimer::singleShot(60s, [&] { qkwindlgExitByID(win, 1350); });   // never hangs the suite
+        const vxtest::Stopwatch capture;
+        click(1316);   // returns once the capture dialog has closed
+        watch.stop();
+
+        EXPECT_LT(capture.elapsed(), 50s);
+        EXPECT_STREQ(app->runDiag.msg, "Request complete");
+
+        EXPECT_EQ(app->runDiag.modeData.capDataFlag.load(), 0);
+        // A 2F analyzer streams on while the count-down runs.
+        if (c.appType == VX_APP_NS) {
+            EXPECT_EQ(app->runDiag.modeEndCnt, c.blockEnds);
+        } else {
+            EXPECT_GE(app->runDiag.modeEndCnt, c.blockEnds);
+        }
+        EXPECT_GE(app->runDiag.recCnt, 11 * c.blockEnds);
+        EXPECT_TRUE(said.count("Mode 1 count down second: 1")) << "count-down shown";
+        EXPECT_TRUE(shot);
+        EXPECT_EQ(app->runDiag.modeData.lostCnt.load(), 0);
+
+        click(1184);   // home: the page exits, the capture file stays (save declined)
+        EXPECT_EQ(app->rundiagthrds.state.load(), 0);
+        EXPECT_EQ(vxtest::countLines(log(), "Run Diagnostics complete, recordes saved: "), c.appType == VX_APP_NS ? 1 : 2);
+
+        const std::vector<std::string> file = fileLines(dataFile);
+        ASSERT_GE(file.size(), 2u);
+        EXPECT_EQ(file[0].rfind(c.header, 0), 0u);
+        const std::vector<std::string> sent = sentLines(emuLog(), emuFrom);
+        const std::vector<std::string> kept(file.begin() + 1, file.end());
+        // An ARM9 analyzer stops after the blocks asked for: the file has them
+        // all; a 2F analyzer streams on, so the file holds what came first.
+        ASSERT_GE(sent.size(), kept.size());
+        if (c.appType == VX_APP_NS) {
+            EXPECT_EQ(kept.size(), sent.size());
+        }
+        EXPECT_GE(kept.size(), static_cast<std::size_t>(app->runDiag.recCnt));
+        for (std::size_t i = 0; i < kept.size(); ++i) ASSERT_EQ(kept[i], sent[i]) << "line " << i + 1;
+        EXPECT_EQ(app->runDiag.modeData.dataCnt, static_cast<int>(file.size()));
+
+        vxAsynClose(app.get());
+        emu.reset();
+    }
+}
+
+}  // namespace
