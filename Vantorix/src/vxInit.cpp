@@ -24,7 +24,7 @@
 #include "qksyswindrive.h"
 #include "qkfilesrv.h"
 #include "vxRemoteSrv.h"
-#include "vxWorkerSrv.h"
+#include "vxRunDiagSrv.h"
 
 const char g_vxBD[21] = __DATE__ " " __TIME__;
 
@@ -115,8 +115,7 @@ void vxExit()
     if (vxPtr != nullptr) {
         vxRemoteStop(vxPtr);
         // The capture reader uses the link: it ends before the link closes.
-        vxPtr->rundiagthrds.state.store(0);
-        vxWorkerStop(&vxPtr->rundiagthrds);
+        vxRunDiagStop(vxPtr);
         vxAsynClose(vxPtr);
         status = vxTcpClose(vxPtr);
     }

@@ -14,7 +14,6 @@
 #include "vxDiagnosticProtocolSrv.h"
 #include "vxModbusProtocolSrv.h"
 #include "vxRunDiagSrv.h"
-#include "vxWorkerSrv.h"
 
 namespace {
 
@@ -141,8 +140,7 @@ int vxMonPageExit(vxInfo* app)
     qklogTrace("vxMonPageExit");
     if (app == nullptr) return -2;
     // The lines the reader has handed over still reach the list and the file.
-    app->rundiagthrds.state.store(0);
-    vxWorkerStop(&app->rundiagthrds);
+    vxRunDiagStop(app);
     while (vxRunDiagDrain(app, monitorLine) > 0) {
     }
     const int status = vxRunDiagExit(app);

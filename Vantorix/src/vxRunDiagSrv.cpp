@@ -28,7 +28,7 @@ constexpr int kStatusTimerMs = 500;
 constexpr int kListUpdateSize = 21;
 // A reader that found nothing on the link looks again after this pause (a
 // TCP read does not wait by itself).
-constexpr int kIdleWaitMs = 10;
+constexpr int kIdleWaitMs = 50;
 constexpr int kFullPollMs = 5;
 constexpr int kSlotSize = sizeof(vxModeDatanfo::dataLine[0]);
 
@@ -37,8 +37,13 @@ int nextSlot(int ndx)
     return ndx + 1 < VX_RINGLINES ? ndx + 1 : 0;
 }
 
+// Set on the reader thread: a link error there ends the program, whose exit
+// must not wait for the thread it runs on.
+thread_local bool tls_onReader = false;
+
 void readerEntry(void* argument)
 {
+    tls_onReader = true;
     vxRunDiagGetData(static_cast<vxInfo*>(argument));
 }
 
@@ -143,8 +148,7 @@ int vxRunDiagInit(vxInfo* app)
     qklogTrace("vxRunDiagInit");
     if (app == nullptr) return -2;
     // A reader of an earlier start ends before its ring is cleared.
-    app->rundiagthrds.state.store(0);
-    vxWorkerStop(&app->rundiagthrds);
+    vxRunDiagStop(app);
 
     vxRunDiagInfo& rd = app->runDiag;
     vxModeDatanfo& md = rd.modeData;
@@ -178,6 +182,14 @@ int vxRunDiagInit(vxInfo* app)
     if (vxWorkerStart(&app->rundiagthrds, readerEntry, app, "vxRunDiagInit", "run diagnostics reader") != 0) return -2;
     if (app->winPtr != nullptr) qkwinstaticsetstate(app->winPtr, kCaptureStatic, 1);
     return 0;
+}
+
+int vxRunDiagStop(vxInfo* app)
+{
+    qklogTrace("vxRunDiagStop");
+    if (app == nullptr || tls_onReader) return 0;
+    app->rundiagthrds.state.store(0);
+    return vxWorkerStop(&app->rundiagthrds);
 }
 
 char* vxRunDiagGetDataReadyFlag(vxInfo* app)
@@ -273,8 +285,7 @@ int vxRunDiagExit(vxInfo* app)
 {
     qklogTrace("vxRunDiagExit");
     if (app == nullptr) return -2;
-    app->rundiagthrds.state.store(0);
-    vxWorkerStop(&app->rundiagthrds);
+    vxRunDiagStop(app);
     app->runDiag.modeData.capDataFlag.store(0);
     const int lost = app->runDiag.modeData.lostCnt.load();
     if (lost > 0) qklogf("vxRunDiagExit", "Lines lost while the page fell behind: %d", lost);

@@ -28,6 +28,10 @@ int vxRunDiagInit(vxInfo* app);
 // The reader thread's body: splits the stream into lines and stores each in
 // the ring while the slot's state is 1. 0.
 int vxRunDiagGetData(vxInfo* app);
+// Stops the reader (slot state 0; it ends at its next wait point) and
+// returns when it has ended. Nothing on the reader thread itself (a link
+// error there ends the program). The stop's status.
+int vxRunDiagStop(vxInfo* app);
 // The line at the read index when the reader has published it, else null.
 char* vxRunDiagGetDataReadyFlag(vxInfo* app);
 // Stops the reader (slot state 0), ends the capture flag and offers to save
