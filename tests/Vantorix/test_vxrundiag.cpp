@@ -93,42 +93,34 @@ protected:
     std::thread writer_;
 };
 
-TEST_F(VxRunDiag, ReaderSplitsTheStreamIntoLines)
+// The cases, then more numbered records than the ring has slots: the ring
+// wraps after its last slot and the page gets every line in order.
+TEST_F(VxRunDiag, ReaderSplitsTheStreamIntoLinesThroughTheRing)
 {
     const std::string longLine(5000, 'x');
-    const struct {
+    struct Case {
         std::string sent;
         std::string line;   // as the page gets it
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {"2026/12/07\t11:45:00\t42.1\r\n", "2026/12/07\t11:45:00\t42.1  "},
         {"]]\r\n", "]]  "},
         {"bare feed\n", "bare feed "},
         {"a\rb\n", "a b "},
         {"\n", " "},
-        {"OK\r\n", "OK  "},
         {longLine + "\r\n", longLine.substr(0, 1023)},   // cut at the slot
         {"after the long one\n", "after the long one "},
     };
+    const int fixed = static_cast<int>(cases.size());
+    for (int i = fixed; i < VX_RINGLINES + 54; ++i)
+        cases.push_back({"record " + std::to_string(i) + "\r\n", "record " + std::to_string(i) + "  "});
     std::string stream;
     for (const auto& c : cases) stream += c.sent;
     startReader();
     send(stream);
-    ASSERT_TRUE(drainUntil(std::size(cases)));
-    ASSERT_EQ(g_drained.size(), std::size(cases));
-    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(g_drained[i], cases[i].line) << i;
-    EXPECT_EQ(vx.runDiag.modeData.lostCnt.load(), 0);
-}
-
-TEST_F(VxRunDiag, RingWrapsAfterItsLastSlotWithoutLosingALine)
-{
-    constexpr int kLines = VX_RINGLINES + 54;
-    std::string stream;
-    for (int i = 0; i < kLines; ++i) stream += "record " + std::to_string(i) + "\r\n";
-    startReader();
-    send(stream);
-    ASSERT_TRUE(drainUntil(kLines));
-    ASSERT_EQ(g_drained.size(), static_cast<std::size_t>(kLines));
-    for (int i = 0; i < kLines; ++i) ASSERT_EQ(g_drained[i], "record " + std::to_string(i) + "  ");
+    ASSERT_TRUE(drainUntil(cases.size()));
+    ASSERT_EQ(g_drained.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) ASSERT_EQ(g_drained[i], cases[i].line) << i;
     EXPECT_EQ(vx.runDiag.modeData.dataLineRdNdx.load(), 54);
     EXPECT_EQ(vx.runDiag.modeData.lostCnt.load(), 0);
 }
