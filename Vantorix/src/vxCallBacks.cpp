@@ -147,7 +147,7 @@ int vxMonSaveDataCB(qkwinInfo* window)
     vxInfo* app = vxAppOf(window);
     if (app == nullptr) return -2;
     if (window->actitemevent != kClickEvent) return 0;
-    return vxRunDiagSaveDataFile(app);
+    return vxRunDiagSave(app);
 }
 
 int vxRunDiagStatusUpdateCB(qkwinInfo* window)

@@ -41,6 +41,10 @@ int nextSlot(int ndx)
 // must not wait for the thread it runs on.
 thread_local bool tls_onReader = false;
 
+// While the save dialog is open the data file is closed: the ticks that run
+// meanwhile leave the lines in the ring, so none misses the file.
+bool g_saving = false;
+
 void readerEntry(void* argument)
 {
     tls_onReader = true;
@@ -206,6 +210,7 @@ int vxRunDiagDrain(vxInfo* app, vxRunDiagLineFunc hook)
 {
     qklogTrace("vxRunDiagDrain");
     if (app == nullptr) return 0;
+    if (g_saving) return 0;
     vxModeDatanfo& md = app->runDiag.modeData;
     const int rate = app->srvrate > 0 ? app->srvrate : 50;
     const auto budget = std::chrono::milliseconds(std::max(rate - 5, 1));
@@ -289,7 +294,17 @@ int vxRunDiagExit(vxInfo* app)
     app->runDiag.modeData.capDataFlag.store(0);
     const int lost = app->runDiag.modeData.lostCnt.load();
     if (lost > 0) qklogf("vxRunDiagExit", "Lines lost while the page fell behind: %d", lost);
-    return vxRunDiagSaveDataFile(app);
+    return vxRunDiagSave(app);
+}
+
+int vxRunDiagSave(vxInfo* app)
+{
+    qklogTrace("vxRunDiagSave");
+    if (app == nullptr) return -2;
+    g_saving = true;
+    const int status = vxRunDiagSaveDataFile(app);
+    g_saving = false;
+    return status;
 }
 
 int vxRunDiagCaptureStart(vxInfo* app, const char* code, const char* pending)

@@ -37,6 +37,9 @@ char* vxRunDiagGetDataReadyFlag(vxInfo* app);
 // Stops the reader (slot state 0), ends the capture flag and offers to save
 // the data file (vxRunDiagSaveDataFile). The save's status.
 int vxRunDiagExit(vxInfo* app);
+// The save of the data file (vxRunDiagSaveDataFile) while the capture may
+// go on: the drain leaves the lines in the ring until the file is open again.
+int vxRunDiagSave(vxInfo* app);
 // One count-down step of the timed capture (page tick): "Mode 1 count down
 // second: %d" while time remains, else the capture ends with "Request
 // complete" and dialog 1350 closes. The At form takes the time in seconds.
