@@ -25,6 +25,7 @@
 #include "vxAsynSrv.h"
 #include "vxCallBacks.h"
 #include "vxConnectionPageSrv.h"
+#include "vxDiagPageSrv.h"
 #include "vxFindAnalyzer.h"
 #include "vxInit.h"
 #include "vxMonitorPageSrv.h"
@@ -104,6 +105,8 @@ qkwincallback builtCallback(const char* name)
         {"vxMonSaveDataCB", vxMonSaveDataCB},
         {"vxParamsSetUserCB", vxParamsSetUserCB},
         {"vxParamsSetUserOkCB", vxParamsSetUserOkCB},
+        {"vxDiagRefreshDataCB", vxDiagRefreshDataCB},
+        {"vxDiagCaptureDataCB", vxDiagCaptureDataCB},
     };
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;
@@ -318,7 +321,8 @@ int vxBuildPageFunctions(vxInfo* app)
     page.start.funcCnt = page.update.funcCnt = page.exit.funcCnt = 0;
 
     addPageFunc(page.start, kMonitorPage, vxMonPageInit);
-    for (int id : {kDiagPage, kParamPage, kSpectraPage}) addPageFunc(page.start, id, vxPageNotBuilt);
+    addPageFunc(page.start, kDiagPage, vxDiagPageInit);
+    for (int id : {kParamPage, kSpectraPage}) addPageFunc(page.start, id, vxPageNotBuilt);
 
     addPageFunc(page.update, kMonitorPage, vxMonPageUpdate);
     addPageFunc(page.update, kSpectraPage, vxPageNotBuilt);
@@ -329,7 +333,9 @@ int vxBuildPageFunctions(vxInfo* app)
     app->ppData.plData.digUpdateNdx = addPageFunc(page.update, kParamPage, nullptr);
 
     addPageFunc(page.exit, kMonitorPage, vxMonPageExit);
-    for (int id : {kSpectraPage, kDiagPage, kParamPage}) addPageFunc(page.exit, id, vxPageNotBuilt);
+    addPageFunc(page.exit, kSpectraPage, vxPageNotBuilt);
+    addPageFunc(page.exit, kDiagPage, vxDiagPageExit);
+    addPageFunc(page.exit, kParamPage, vxPageNotBuilt);
     return 0;
 }
 
