@@ -24,6 +24,7 @@
 #include "qksyswindrive.h"
 #include "qkfilesrv.h"
 #include "vxRemoteSrv.h"
+#include "vxWorkerSrv.h"
 #include "vxRunDiagSrv.h"
 
 const char g_vxBD[21] = __DATE__ " " __TIME__;
@@ -114,8 +115,13 @@ void vxExit()
     if (vxPtr != nullptr && vxPtr->winPtr != nullptr && qksyswinIsGuiThread()) qksyswinshutdown(vxPtr->winPtr);
     if (vxPtr != nullptr) {
         vxRemoteStop(vxPtr);
-        // The capture reader uses the link: it ends before the link closes.
+        // The capture reader and the page workers use the link: they end
+        // before the link closes (from the GUI thread, which none of them is).
         vxRunDiagStop(vxPtr);
+        if (qksyswinIsGuiThread())
+            for (vxthreadInfo* slot : {&vxPtr->diagdvthrds, &vxPtr->getdpdatathrds, &vxPtr->paramfpthrds,
+                                       &vxPtr->parammbthrds})
+                vxWorkerStop(slot);
         vxAsynClose(vxPtr);
         status = vxTcpClose(vxPtr);
     }

@@ -30,6 +30,7 @@
 #include "vxInit.h"
 #include "vxMonitorPageSrv.h"
 #include "vxRemoteSrv.h"
+#include "vxRunDiagSrv.h"
 
 namespace {
 
@@ -529,6 +530,8 @@ int vxDevUpDateDetected(qkwinInfo* window)
     qkstrfmt(text, sizeof text,
              "Detected USB COM port: %s removal\nVantorix needs to close\n Select \"Yes\" to Save data",
              window->device.name);
+    // The capture reader reads the port: it ends before the port closes.
+    vxRunDiagStop(app);
     vxAsynClose(app);
     if (window->stdasynPtr != nullptr) window->stdasynPtr->status.store(0);
     app->state.store(1);
