@@ -29,6 +29,7 @@
 #include "vxAnalyzerSrv.h"
 #include "vxAsynSrv.h"
 #include "vxCallBacks.h"
+#include "vxDiagnosticProtocolSrv.h"
 #include "vxWinSrv.h"
 #include "vxtestapp.h"
 #include "vxtestsupport.h"
@@ -97,15 +98,15 @@ protected:
     void click(int id) { qkwinfuncdispatch(win, QKWIN_PROC_MAIN, id, 0); }
     std::string emuLog() const { return vxtest::readFile(tree.path("work/emu.log")); }
     // The emulator as the given analyzer on ../dev/ttyV0, identified over the
-    // serial link with its profiles loaded.
-    void connect(const char* personality)
+    // serial link with its profiles loaded; recordMs between its records.
+    void connect(const char* personality, const char* recordMs = "20")
     {
         const std::string ready = tree.path("work/ready.txt");
         fs::remove(ready);
         emu = std::make_unique<vxtest::Process>(
             std::vector<std::string>{vxtest::program("anaemu"), "--personality", personality, "--pty", "0",
                                      "--dev-dir", tree.path("dev"), "--log", tree.path("work/emu.log"), "-v",
-                                     "--record-ms", "20", "--seed", "11", "--ready-file", ready},
+                                     "--record-ms", recordMs, "--seed", "11", "--ready-file", ready},
             tree.work());
         ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
         qkcommAsynSetDevName("\\\\.\\COM");
@@ -134,11 +135,14 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
         int blockEnds;         // counted when the capture ended (a 2F analyzer: at least)
     } cases[] = {
         {"ns", VX_APP_NS, "  Date\t  Time\t  H2O ppmv\t", 2},
+        {"fs", VX_APP_FS, "  Date\t  Time\t  H2S ppmv\t", 2},
         {"2f", VX_APP_PP2F, "  Date,   Time,   H2O ppmv, ", 1},
     };
     const std::string dataFile = tree.path("logs/vxCapture.txt");
+    int exits = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.personality);
+        const bool arm9 = c.appType != VX_APP_PP2F;
         connect(c.personality);
         if (HasFatalFailure()) return;
         ASSERT_EQ(app->anaDetails.version.appType, c.appType);
@@ -180,7 +184,7 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
 
         EXPECT_EQ(app->runDiag.modeData.capDataFlag.load(), 0);
         // A 2F analyzer streams on while the count-down runs.
-        if (c.appType == VX_APP_NS) {
+        if (arm9) {
             EXPECT_EQ(app->runDiag.modeEndCnt, c.blockEnds);
         } else {
             EXPECT_GE(app->runDiag.modeEndCnt, c.blockEnds);
@@ -192,7 +196,7 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
 
         click(1184);   // home: the page exits, the capture file stays (save declined)
         EXPECT_EQ(app->rundiagthrds.state.load(), 0);
-        EXPECT_EQ(vxtest::countLines(log(), "Run Diagnostics complete, recordes saved: "), c.appType == VX_APP_NS ? 1 : 2);
+        EXPECT_EQ(vxtest::countLines(log(), "Run Diagnostics complete, recordes saved: "), ++exits);
 
         const std::vector<std::string> file = fileLines(dataFile);
         ASSERT_GE(file.size(), 2u);
@@ -202,7 +206,7 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
         // An ARM9 analyzer stops after the blocks asked for: the file has them
         // all; a 2F analyzer streams on, so the file holds what came first.
         ASSERT_GE(sent.size(), kept.size());
-        if (c.appType == VX_APP_NS) {
+        if (arm9) {
             EXPECT_EQ(kept.size(), sent.size());
         }
         EXPECT_GE(kept.size(), static_cast<std::size_t>(app->runDiag.recCnt));
@@ -212,6 +216,32 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
         vxAsynClose(app.get());
         emu.reset();
     }
+}
+
+// A 2F analyzer streams on: after 1100 records list 1312 holds the newest
+// lines only, the header the first to have gone.
+TEST_F(VxMonitor, ListKeepsTheNewestLines)
+{
+    connect("2f", "1");
+    if (HasFatalFailure()) return;
+    click(1002);
+    ASSERT_EQ(win->page.currentpageid, 2);
+    vxBuildDiagReqMsg(app.get(), VX_DP_MODE6);
+    vxSendDiagReqMsg(app.get());
+    ASSERT_TRUE(vxtest::pumpUntil([&] { return app->mpData.recCnt >= 1100; }, 60s)) << app->mpData.recCnt;
+
+    // No tick runs until the page is left: the file ends with the lines the list shows.
+    const std::vector<std::string> file = fileLines(tree.path("logs/vxCapture.txt"));
+    ASSERT_EQ(file.size(), static_cast<std::size_t>(app->mpData.recCnt) + 1);
+    // From the 1025th record on, each new line takes the first one out: 1025 stay.
+    const int count = qkwinlistgetcount(win, 1312);
+    EXPECT_EQ(count, 1025);
+    for (int i = 0; i < count; ++i) {
+        char text[1024] = "";
+        qkwinlistgetitem(win, 1312, i, sizeof text, text);
+        ASSERT_EQ(text, file[file.size() - static_cast<std::size_t>(count) + static_cast<std::size_t>(i)]) << "item " << i;
+    }
+    click(1184);
 }
 
 }  // namespace
