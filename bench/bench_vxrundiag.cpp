@@ -7,16 +7,22 @@
 // Counters: lines and bytes per second of both, the capture path's rate over
 // the line rate of a 115200-baud link (11520 bytes/s), and the processor time
 // one second of stream at that line rate costs the capture (reader and ticks).
+// The pseudo-terminal's rate is bounded by the serial read's settle wait; the
+// Memory cases hand the splitter its chunks from memory instead, as a read
+// fills the link's input buffer, so they measure the program's own work:
+// splitter, ring, page ticks of srvrate ms with their drain, data file.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -24,6 +30,7 @@
 
 #include "qkcommasyn.h"
 #include "qkstrsrv.h"
+#include "qkthrdsrv.h"
 #include "vxInit.h"
 #include "vxRunDiagSrv.h"
 
@@ -184,9 +191,184 @@ void BM_CaptureCpuAtLineRate(benchmark::State& state)
     state.counters["cpu_ms_per_stream_s"] = 1000.0 * cpu / wall;
 }
 
+// The analyzer's side without a link: whole record lines, as many as fit the
+// link's input buffer, copied into it when the splitter has used up the last
+// chunk, at most bytesPerSecond (0: as fast as the splitter takes them).
+struct MemoryFeed {
+    long total = 0;
+    double bytesPerSecond = 0;
+    long sent = 0;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::string block;
+    MemoryFeed(long lines, double rate) : total(lines), bytesPerSecond(rate)
+    {
+        while (block.size() + kRecord.size() <= sizeof vx.anaCom.ibuf) block += kRecord;
+    }
+    // What a read of the link would have delivered: the lines due, into ibuf
+    // with rdByteCnt and the splitter's byteCnt set. The bytes delivered.
+    int fill(vxInfo* app)
+    {
+        long due = total - sent;
+        if (bytesPerSecond > 0) {
+            const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            due = std::min(due, static_cast<long>(s * bytesPerSecond / static_cast<double>(kRecord.size())) - sent);
+        }
+        const long perChunk = static_cast<long>(block.size() / kRecord.size());
+        const int n = static_cast<int>(std::max(0L, std::min(due, perChunk)) * static_cast<long>(kRecord.size()));
+        std::memcpy(app->anaCom.ibuf, block.data(), static_cast<std::size_t>(n));
+        app->anaCom.rdByteCnt = n;
+        app->runDiag.modeData.byteCnt = n;
+        sent += n / static_cast<long>(kRecord.size());
+        return n;
+    }
+};
+
+// The reader thread's loop of the program (vxRunDiagGetData) with the read
+// replaced by the feed: the splitter and the ring hand-over are the engine's.
+void memoryReader(MemoryFeed* feed, const std::atomic<bool>* run)
+{
+    vxModeDatanfo& md = vx.runDiag.modeData;
+    bool behind = false;
+    while (run->load()) {
+        if (md.byteCnt == 0 && feed->fill(&vx) == 0) {
+            qkthrdwait(50);   // the reader's pause when the link had nothing
+            continue;
+        }
+        vxAnalyzerGetMode1(&vx);
+        if (md.dataFlag == 1) behind = vxRunDiagPutLine(&vx, behind ? 0 : VX_RINGFULLWAITMS) != 0;
+    }
+}
+
+// The capture set up as the page does it (data file afresh, ring cleared);
+// the engine's own reader is stopped at once, the memory reader replaces it.
+struct MemoryCapture {
+    std::string dir = std::filesystem::temp_directory_path() / ("vxbench-mem." + std::to_string(getpid()));
+    MemoryCapture()
+    {
+        std::filesystem::create_directories(dir);
+        vxPtr = &vx;
+        vxInitialize(&vx);
+        vx.anaCom.connectType = 0;   // no link: a read finds nothing
+        vx.srvrate = 50;
+        qkstrset(vx.dataFile.path, (dir + "/capture.txt").c_str());
+        vxRunDiagInit(&vx);
+        vxRunDiagStop(&vx);
+    }
+    ~MemoryCapture()
+    {
+        if (vx.dataFile.fdp != nullptr) std::fclose(vx.dataFile.fdp);
+        vx.dataFile.fdp = nullptr;
+        std::filesystem::remove_all(dir);
+    }
+    // Streams n lines from the feed while the page ticks every srvrate ms
+    // (a late tick runs at once, as a timer's would) until all are drained
+    // or timeout passed. The lines drained.
+    static long run(MemoryFeed& feed, std::chrono::seconds timeout)
+    {
+        g_lines.store(0);
+        std::atomic<bool> running{true};
+        std::thread reader(memoryReader, &feed, &running);
+        const auto tick = std::chrono::milliseconds(vx.srvrate);
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        auto next = std::chrono::steady_clock::now();
+        while (g_lines.load() < feed.total && next < end) {
+            vxRunDiagDrain(&vx, toFile);
+            next = std::max(next + tick, std::chrono::steady_clock::now());
+            std::this_thread::sleep_until(next);
+        }
+        running.store(false);
+        reader.join();
+        return g_lines.load();
+    }
+    // Lines in the data file.
+    long fileLines() const
+    {
+        std::fflush(vx.dataFile.fdp);
+        return static_cast<long>(std::filesystem::file_size(vx.dataFile.path) / (kRecord.size() + 1));
+    }
+};
+
+void BM_MemoryCaptureThroughput(benchmark::State& state)
+{
+    MemoryCapture capture;
+    constexpr long kMany = 200000;
+    double seconds = 0;
+    long total = 0, drained = 0;
+    for (auto _ : state) {
+        ftruncate(fileno(vx.dataFile.fdp), 0);
+        MemoryFeed feed(kMany, 0.0);
+        const auto t0 = std::chrono::steady_clock::now();
+        drained += MemoryCapture::run(feed, std::chrono::seconds(60));
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        total += kMany;
+        if (capture.fileLines() != kMany) state.SkipWithError("data file does not hold every line");
+    }
+    const double bytes = static_cast<double>(total) * static_cast<double>(kRecord.size());
+    state.counters["lines_per_s"] = static_cast<double>(total) / seconds;
+    state.counters["bytes_per_s"] = bytes / seconds;
+    state.counters["over_line_rate"] = bytes / seconds / kLineRate;
+    state.counters["line_rate_lines_per_s"] = kLineRate / static_cast<double>(kRecord.size());
+    state.counters["lines_lost"] = static_cast<double>(total - drained + vx.runDiag.modeData.lostCnt.load());
+}
+
+// The page stalls (no tick, as while the save dialog is open) while a burst
+// of as many lines as the ring holds comes in: none is lost, and the ticks
+// afterwards bring every one to the file.
+void BM_MemoryBurstWhilePageStalls(benchmark::State& state)
+{
+    MemoryCapture capture;
+    const long burst = VX_RINGLINES - 1;
+    long kept = 0, lost = 0;
+    for (auto _ : state) {
+        ftruncate(fileno(vx.dataFile.fdp), 0);
+        vx.runDiag.modeData.lostCnt.store(0);
+        MemoryFeed feed(burst, 0.0);
+        std::atomic<bool> running{true};
+        std::thread reader(memoryReader, &feed, &running);
+        const vxModeDatanfo& md = vx.runDiag.modeData;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while ((md.dataLineWtNdx.load() - md.dataLineRdNdx.load() + VX_RINGLINES) % VX_RINGLINES < burst &&
+               std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        running.store(false);
+        reader.join();
+        g_lines.store(0);
+        while (vxRunDiagDrain(&vx, toFile) > 0) {
+        }
+        kept += capture.fileLines();
+        lost += burst - g_lines.load() + vx.runDiag.modeData.lostCnt.load();
+    }
+    state.counters["burst_lines"] = static_cast<double>(burst);
+    state.counters["lines_kept_per_burst"] = static_cast<double>(kept) / static_cast<double>(state.iterations());
+    state.counters["lines_lost"] = static_cast<double>(lost);
+}
+
+void BM_MemoryCaptureCpuAtLineRate(benchmark::State& state)
+{
+    MemoryCapture capture;
+    const long lines = static_cast<long>(3 * kLineRate / static_cast<double>(kRecord.size()));   // three seconds
+    double cpu = 0, wall = 0;
+    long total = 0, drained = 0;
+    for (auto _ : state) {
+        MemoryFeed feed(lines, kLineRate);
+        const double c0 = cpuSeconds();
+        const auto t0 = std::chrono::steady_clock::now();
+        drained += MemoryCapture::run(feed, std::chrono::seconds(30));
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        cpu += cpuSeconds() - c0;
+        total += lines;
+    }
+    state.counters["cpu_ms_per_stream_s"] = 1000.0 * cpu / wall;
+    state.counters["core_percent"] = 100.0 * cpu / wall;
+    state.counters["lines_lost"] = static_cast<double>(total - drained + vx.runDiag.modeData.lostCnt.load());
+}
+
 }  // namespace
 
 BENCHMARK(BM_CaptureThroughput)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_CaptureCpuAtLineRate)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_MemoryCaptureThroughput)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_MemoryBurstWhilePageStalls)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_MemoryCaptureCpuAtLineRate)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 BENCHMARK_MAIN();
