@@ -216,8 +216,8 @@ struct vxFrontPanelInfo {
 struct vxMbTestInfo {
     int state;
     std::atomic<int> pollAnaFlg;       // 1 while a poll runs; clearing it stops the poll
-    int pollMode;                      // set: one request per value
-    qkwinInfo* winPtr;                 // the Modbus test tab window
+    std::atomic<int> pollMode;         // set: one request per value (the button's mark)
+    std::atomic<qkwinInfo*> winPtr;    // the Modbus test tab window (its callbacks set it)
 };
 
 struct vxParamsPageInfo {

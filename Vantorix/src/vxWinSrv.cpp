@@ -29,6 +29,7 @@
 #include "vxFindAnalyzer.h"
 #include "vxInit.h"
 #include "vxMonitorPageSrv.h"
+#include "vxParamModbusTestSrv.h"
 #include "vxRemoteSrv.h"
 #include "vxRunDiagSrv.h"
 
@@ -108,6 +109,10 @@ qkwincallback builtCallback(const char* name)
         {"vxParamsSetUserOkCB", vxParamsSetUserOkCB},
         {"vxDiagRefreshDataCB", vxDiagRefreshDataCB},
         {"vxDiagCaptureDataCB", vxDiagCaptureDataCB},
+        {"vxParamMbTestModeCB", vxParamMbTestModeCB},
+        {"vxParamMbTestPollAnaCB", vxParamMbTestPollAnaCB},
+        {"vxParamMbTestClearListCB", vxParamMbTestClearListCB},
+        {"vxParamMbTestCancelCB", vxParamMbTestCancelCB},
     };
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;
