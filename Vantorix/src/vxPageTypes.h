@@ -4,6 +4,7 @@
 // Part of vxTypes.h (include that one).
 #pragma once
 
+#include "vxFPDecode.h"
 #include "vxTypes.h"
 
 // ---- monitor page -----------------------------------------------------------------
@@ -171,25 +172,14 @@ struct vxParamListInfo {
     qkwinInfo* winPtr;                 // the tab window holding the tree
 };
 
-// Front-panel emulation: one decoded terminal command.
-struct vxTermCodeInfo {
-    int type;
-    char set[8];                       // the raw sequence
-};
-
-struct vxFPdataTermInfo {
-    int type;                          // 0 ignored, 1 position with text, 2 position, 3-7 erase kinds
-    int row;                           // 0-based
-    int lastRow;
-    int col;                           // 0-based
-    int msgSize;
-    int codeNdx;                       // entries in code
-    char msg[32];                      // text to place
-    vxTermCodeInfo code[8];
-};
-
+// Front-panel emulation: the decoded terminal commands (vxTermCodeInfo,
+// vxFPdataTermInfo) come with their decoder.
 constexpr int VX_FPRINGLINES = 1024;
 
+// The front panel's stream state and its ring of display lines, handed over
+// by the indices as in the capture's ring (vxModeDatanfo): the reader
+// publishes a slot by storing the write index (release), the page frees it
+// by storing the read index (release); a full ring is never overwritten.
 struct vxFrontPanelInfo {
     int state;
     int audit;
@@ -210,6 +200,7 @@ struct vxFrontPanelInfo {
     char dataLine[VX_FPRINGLINES][256];
     vxFPdataTermInfo cmd;
     qkwinInfo* winPtr;                 // the front-panel tab window
+    std::atomic<int> lostCnt;          // lines the reader could not keep because the page fell behind
 };
 
 // Modbus test tab.
