@@ -29,6 +29,7 @@
 #include "vxFindAnalyzer.h"
 #include "vxInit.h"
 #include "vxMonitorPageSrv.h"
+#include "vxParamFrontPanelSrv.h"
 #include "vxParamModbusTestSrv.h"
 #include "vxRemoteSrv.h"
 #include "vxRunDiagSrv.h"
@@ -109,6 +110,9 @@ qkwincallback builtCallback(const char* name)
         {"vxParamsSetUserOkCB", vxParamsSetUserOkCB},
         {"vxDiagRefreshDataCB", vxDiagRefreshDataCB},
         {"vxDiagCaptureDataCB", vxDiagCaptureDataCB},
+        {"vxParamsFPenableCB", vxParamsFPenableCB},
+        {"vxParamsFPclearCB", vxParamsFPclearCB},
+        {"vxParamsFPkeypadCB", vxParamsFPkeypadCB},
         {"vxParamMbTestModeCB", vxParamMbTestModeCB},
         {"vxParamMbTestPollAnaCB", vxParamMbTestPollAnaCB},
         {"vxParamMbTestClearListCB", vxParamMbTestClearListCB},
