@@ -2,17 +2,21 @@
 // runs in an installation-like tree with the shipped configuration against the
 // analyzer emulator, and a drive file (VX_DRIVE) works through its windows by
 // control id as a user would. Every page of each application, an analyzer of
-// a version that is not supported, and the connection window with its serial
-// and TCP set-up; the screenshots stay in the build tree for people to look at.
+// a version that is not supported, the connection window with its serial and
+// TCP set-up, and a capture ended by SIGKILL; the screenshots stay in the
+// build tree for people to look at.
 #include <gtest/gtest.h>
 
 #include <QImage>
+
+#include <signal.h>
 
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,6 +39,23 @@ std::string quoted(const std::string& text)
         out += c;
     }
     return out;
+}
+
+// The lines the emulator logged as sent (-v: whole) since it acknowledged the
+// monitor page's Modbus mode off, as the data file keeps them: carriage return
+// and line feed become blanks.
+std::vector<std::string> sentLines(const std::string& emuLog)
+{
+    static const std::regex tx(R"(\btx [^:]*\d+: (.*)\\r\\n$)");
+    static const std::regex tab(R"(\\t)");
+    std::vector<std::string> lines;
+    const std::size_t from = emuLog.rfind("tx Modbus mode off");
+    std::istringstream in(from == std::string::npos ? std::string() : emuLog.substr(from));
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (std::regex_search(line, m, tx)) lines.push_back(std::regex_replace(m[1].str(), tab, "\t") + "  ");
+    }
+    return lines;
 }
 
 class VxMainDrive : public ::testing::Test {
@@ -66,18 +87,19 @@ protected:
         return options;
     }
 
-    // Runs vxMain with these steps (and meanwhile, in the test) until it ends;
-    // its exit status. The shots named are removed first, so none is left
+    // Runs vxMain with these steps (and meanwhile, in the test, given the
+    // program's process) until it ends; its exit status. The shots named are
+    // removed first, so none is left
     // from an earlier run.
     int drive(const std::string& steps, const std::vector<std::string>& shots,
-              const std::function<void()>& meanwhile = nullptr)
+              const std::function<void(vxtest::Process&)>& meanwhile = nullptr)
     {
         for (const std::string& s : shots) fs::remove(shot(s));
         fs::remove(tree.path("logs/vxMain.log"));
         const std::string file = tree.write("work/drive.txt", steps);
         vxtest::EnvGuard driveFile{"VX_DRIVE", file.c_str()};
         vxtest::Process vx({vxtest::program("vxMain")}, tree.work());
-        if (meanwhile) meanwhile();
+        if (meanwhile) meanwhile(vx);
         return vx.wait(60s);
     }
     static std::string shot(const std::string& name) { return kShots + "/" + name + ".png"; }
@@ -206,7 +228,7 @@ TEST_F(VxMainDrive, ConnectionWindowSerialAndTcpSetUp)
         "close\n";
     const std::vector<std::string> shots = {"conn-serial-dialog", "conn-serial", "conn-tcp-dialog", "conn-tcp",
                                             "conn-main"};
-    const int status = drive(steps, shots, [&] {
+    const int status = drive(steps, shots, [&](vxtest::Process&) {
         ASSERT_TRUE(vxtest::waitFor([&] { return log().find("Serial Line NOT connected") != std::string::npos; }, 30s));
         emulator(onVirtualPort({"--personality", "ns"}));
     });
@@ -218,6 +240,39 @@ TEST_F(VxMainDrive, ConnectionWindowSerialAndTcpSetUp)
                                             "drive: close$", "Vantorix NQE Exit$"}))
         << text;
     for (const std::string& s : shots) EXPECT_TRUE(vxtest::imageShowsSomething(shot(s))) << s;
+}
+
+// SIGKILL during a capture: the data file holds the header and every line the
+// page had taken (the acknowledgement, the records), as the analyzer sent it,
+// the last one whole.
+TEST_F(VxMainDrive, KilledDuringACaptureLosesNoWrittenRecord)
+{
+    // A record every 600 ms: the capture dialog, refreshed every 500 ms, shows each count.
+    emulator(onVirtualPort({"--personality", "ns", "-v", "--record-ms", "600"}));
+    const std::string steps =
+        "wait 1901 SCREEN ID: MONITOR\n"
+        "click 1316\n"
+        "wait 1360 received record: 20\n"
+        "timeout 600\n"
+        "wait 4242\n";
+    const int status = drive(steps, {}, [&](vxtest::Process& vx) {
+        ASSERT_TRUE(vxtest::waitFor([&] { return log().find("drive: timeout 600") != std::string::npos; }, 60s)) << log();
+        ASSERT_EQ(::kill(vx.pid(), SIGKILL), 0);
+    });
+    EXPECT_EQ(status, 128 + SIGKILL) << log();
+
+    const std::string data = vxtest::readFile(tree.path("logs/vxCapture.txt"));
+    ASSERT_FALSE(data.empty());
+    EXPECT_EQ(data.back(), '\n') << "a partial last line";
+    std::vector<std::string> lines;
+    std::istringstream in(data);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    EXPECT_EQ(lines[0].rfind("  Date\t  Time\t  H2O ppmv\t", 0), 0u) << lines[0];
+    const std::vector<std::string> sent = sentLines(vxtest::readFile(tree.path("work/emu.log")));
+    // The 20 lines counted (the OK too when the capture started before it was drained).
+    ASSERT_GE(lines.size(), 21u) << data;
+    ASSERT_GE(sent.size(), lines.size() - 1);
+    for (std::size_t i = 1; i < lines.size(); ++i) ASSERT_EQ(lines[i], sent[i - 1]) << "line " << i + 1;
 }
 
 }  // namespace
