@@ -31,6 +31,7 @@
 #include "vxMonitorPageSrv.h"
 #include "vxParamFrontPanelSrv.h"
 #include "vxParamModbusTestSrv.h"
+#include "vxParamPageSrv.h"
 #include "vxRemoteSrv.h"
 #include "vxRunDiagSrv.h"
 
@@ -117,6 +118,9 @@ qkwincallback builtCallback(const char* name)
         {"vxParamMbTestPollAnaCB", vxParamMbTestPollAnaCB},
         {"vxParamMbTestClearListCB", vxParamMbTestClearListCB},
         {"vxParamMbTestCancelCB", vxParamMbTestCancelCB},
+        {"vxParamPlUpdateOkCB", vxParamPlUpdateOkCB},
+        {"vxParamPlUpdateCancelCB", vxParamPlUpdateCancelCB},
+        {"vxParamsCaptureDataCB", vxParamsCaptureDataCB},
     };
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;
@@ -332,7 +336,8 @@ int vxBuildPageFunctions(vxInfo* app)
 
     addPageFunc(page.start, kMonitorPage, vxMonPageInit);
     addPageFunc(page.start, kDiagPage, vxDiagPageInit);
-    for (int id : {kParamPage, kSpectraPage}) addPageFunc(page.start, id, vxPageNotBuilt);
+    addPageFunc(page.start, kParamPage, vxParamPageInit);
+    addPageFunc(page.start, kSpectraPage, vxPageNotBuilt);
 
     addPageFunc(page.update, kMonitorPage, vxMonPageUpdate);
     addPageFunc(page.update, kSpectraPage, vxPageNotBuilt);
@@ -345,7 +350,7 @@ int vxBuildPageFunctions(vxInfo* app)
     addPageFunc(page.exit, kMonitorPage, vxMonPageExit);
     addPageFunc(page.exit, kSpectraPage, vxPageNotBuilt);
     addPageFunc(page.exit, kDiagPage, vxDiagPageExit);
-    addPageFunc(page.exit, kParamPage, vxPageNotBuilt);
+    addPageFunc(page.exit, kParamPage, vxParamPageExit);
     return 0;
 }
 
