@@ -44,65 +44,15 @@ protected:
         if (HasFatalFailure()) return;
         showAsShell();
         if (HasFatalFailure()) return;
-        const std::string ready = tree.path("work/ready.txt");
-        emu = std::make_unique<vxtest::Process>(
-            std::vector<std::string>{vxtest::program("anaemu"), "--log", emuLog, "--ready-file", ready, "--pty", "0",
-                                     "--dev-dir", tree.path("dev"), "--control", control, "--record-ms", "20"},
-            tree.work());
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
-        connect();
-    }
-    void TearDown() override
-    {
-        vxAsynClose(app.get());
-        ShippedApp::TearDown();
-    }
-    // The link at 9600 and the analyzer identified, as the search leaves them.
-    void connect()
-    {
-        qkcommAsynInfo& asyn = app->anaCom.asyn;
-        qkcommAsynSetDevName("\\\\.\\COM");
-        asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
-        ASSERT_GT(asyn.fd, 0);
-        asyn.port = 97;
-        asyn.baud = 9600;
-        asyn.state = 50;
-        app->anaCom.connectType = 1;
-        app->diagProt.modbusAddr = 1;
-        ASSERT_EQ(vxAnalyzerGetID(app.get()), 2) << log();
-        vxParseAnalyzerID(app.get());
-        ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0) << log();
-        app->state = 20;
-        qkstdpagedsetstate(win, 1);
-    }
-    // The emulator's faults from now on (the whole set), once it has taken them.
-    void faults(const std::string& text)
-    {
-        const int before = vxtest::countLines(vxtest::readFile(emuLog), "faults now");
-        // Written whole, then renamed: the emulator sees one change.
-        const std::string next = tree.write("work/faults.new", text + "\n");
-        fs::rename(next, control);
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::countLines(vxtest::readFile(emuLog), "faults now") > before; }));
+        startEmulator({"--record-ms", "20"});
+        if (HasFatalFailure()) return;
+        connectEmulator();
     }
     void click(int id) { qkwinfuncdispatch(win, QKWIN_PROC_MAIN, id, 0); }
-    std::vector<std::string> lines(int list)
-    {
-        std::vector<std::string> out;
-        qkwinInfo* tab = app->dpData.dvData.winPtr;
-        const int count = tab != nullptr ? qkwinlistgetcount(tab, list) : 0;
-        for (int i = 0; i < count; ++i) {
-            char text[256] = "";
-            qkwinlistgetitem(tab, list, i, sizeof text, text);
-            out.emplace_back(text);
-        }
-        return out;
-    }
+    std::vector<std::string> lines(int list) { return vxtest::listLines(app->dpData.dvData.winPtr, list); }
 
     vxtest::EnvGuard offscreen{"QT_QPA_PLATFORM", "offscreen"};
     vxtest::EnvGuard answer{"VX_MSGBOX_AUTOANSWER", "ok"};
-    std::string emuLog = tree.path("work/emu.log");
-    std::string control = tree.path("work/faults.txt");
-    std::unique_ptr<vxtest::Process> emu;
 };
 
 // The start of a value line: name and register.
@@ -133,7 +83,7 @@ TEST_F(DiagPage, RefreshListsValuesAndAlarms)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        faults(c.faults);
+        emulatorFaults(c.faults);
         const size_t logStart = log().size();
         click(1518);   // returns when the refresh has closed its dialog
         EXPECT_TRUE(vxtest::pumpUntil([&] { return app->diagdvthrds.state.load() == 0; }));
@@ -180,7 +130,7 @@ TEST_F(DiagPage, RefreshListsValuesAndAlarms)
     }
 
     // Leaving the page (for the home page) switches Modbus mode off.
-    faults("none");
+    emulatorFaults("none");
     click(1184);
     EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(emuLog).find("Modbus mode off") != std::string::npos; }));
 }

@@ -47,26 +47,10 @@ protected:
         if (HasFatalFailure()) return;
         showAsShell();
         if (HasFatalFailure()) return;
-        const std::string ready = tree.path("work/ready.txt");
-        emu = std::make_unique<vxtest::Process>(
-            std::vector<std::string>{vxtest::program("anaemu"), "--log", emuLog, "--ready-file", ready, "--pty", "0",
-                                     "--dev-dir", tree.path("dev"), "--control", control},
-            tree.work());
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
-        qkcommAsynInfo& asyn = app->anaCom.asyn;
-        qkcommAsynSetDevName("\\\\.\\COM");
-        asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
-        ASSERT_GT(asyn.fd, 0);
-        asyn.port = 97;
-        asyn.baud = 9600;
-        asyn.state = 50;
-        app->anaCom.connectType = 1;
-        app->diagProt.modbusAddr = 1;
-        ASSERT_EQ(vxAnalyzerGetID(app.get()), 2) << log();
-        vxParseAnalyzerID(app.get());
-        ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0) << log();
-        app->state = 20;
-        qkstdpagedsetstate(win, 1);
+        startEmulator();
+        if (HasFatalFailure()) return;
+        connectEmulator();
+        if (HasFatalFailure()) return;
 
         qkwinfuncdispatch(win, QKWIN_PROC_MAIN, 1006, 0);   // the parameters page
         ASSERT_EQ(win->page.currentpageid, 6);
@@ -78,32 +62,12 @@ protected:
     void TearDown() override
     {
         vxParamPageMBstop(app.get());
-        vxAsynClose(app.get());
         ShippedApp::TearDown();
     }
-    void faults(const std::string& text)
-    {
-        const int before = vxtest::countLines(vxtest::readFile(emuLog), "faults now");
-        const std::string next = tree.write("work/faults.new", text + "\n");
-        fs::rename(next, control);
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::countLines(vxtest::readFile(emuLog), "faults now") > before; }));
-    }
-    std::vector<std::string> lines(int list)
-    {
-        std::vector<std::string> out;
-        for (int i = 0, n = qkwinlistgetcount(tab, list); i < n; ++i) {
-            char text[1024] = "";
-            qkwinlistgetitem(tab, list, i, sizeof text, text);
-            out.emplace_back(text);
-        }
-        return out;
-    }
+    std::vector<std::string> lines(int list) { return vxtest::listLines(tab, list); }
 
     vxtest::EnvGuard offscreen{"QT_QPA_PLATFORM", "offscreen"};
     vxtest::EnvGuard answer{"VX_MSGBOX_AUTOANSWER", "ok"};
-    std::string emuLog = tree.path("work/emu.log");
-    std::string control = tree.path("work/faults.txt");
-    std::unique_ptr<vxtest::Process> emu;
     qkwinInfo* tab = nullptr;
 };
 
@@ -142,7 +106,7 @@ TEST_F(MbTest, PollsListFramesAndValues)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        faults(c.faults);
+        emulatorFaults(c.faults);
         vxtest::press(1672);
         EXPECT_TRUE(lines(kFrameList).empty() && lines(kValueList).empty()) << "clear empties both lists";
         vxtest::choose(1656, c.start);

@@ -11,6 +11,12 @@
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
+#include "qkcommasyn.h"
+#include "qksyswinlist.h"
+#include "qksyswinpage.h"
+#include "vxAnaVersionSrv.h"
+#include "vxAnalyzerSrv.h"
+#include "vxAsynSrv.h"
 #include "vxCfgSrv.h"
 #include "qksyswinsrv.h"
 #include "vxInit.h"
@@ -39,10 +45,51 @@ void ShippedApp::SetUp()
 
 void ShippedApp::TearDown()
 {
+    // The link goes before the emulator, the emulator before the tree.
+    vxAsynClose(app.get());
+    emu.reset();
     vxFreeResources(app.get());
     qksysMemFree(app->mpData.mode1.idPtr);
     qklogcls();
     cwd.reset();
+}
+
+void ShippedApp::startEmulator(const std::vector<std::string>& extra)
+{
+    const std::string ready = tree.path("work/ready.txt");
+    fs::remove(ready);
+    std::vector<std::string> argv = {program("anaemu"), "--pty", "0", "--dev-dir", tree.path("dev"), "--log", emuLog,
+                                     "--control", emuControl, "--ready-file", ready};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    emu = std::make_unique<Process>(argv, tree.work());
+    ASSERT_TRUE(waitFor([&] { return readFile(ready).find('\n') != std::string::npos; })) << "emulator not ready";
+}
+
+void ShippedApp::connectEmulator()
+{
+    qkcommAsynInfo& asyn = app->anaCom.asyn;
+    qkcommAsynSetDevName("\\\\.\\COM");
+    asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
+    ASSERT_GT(asyn.fd, 0);
+    asyn.port = 97;
+    asyn.baud = 9600;
+    asyn.state = 50;
+    app->anaCom.connectType = 1;
+    app->diagProt.modbusAddr = 1;
+    ASSERT_EQ(vxAnalyzerGetID(app.get()), 2) << log();
+    vxParseAnalyzerID(app.get());
+    ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0) << log();
+    app->state = 20;
+    qkstdpagedsetstate(win, 1);
+}
+
+void ShippedApp::emulatorFaults(const std::string& text)
+{
+    const int before = countLines(readFile(emuLog), "faults now");
+    // Written whole, then renamed: the emulator sees one change.
+    const std::string next = tree.write("work/faults.new", text + "\n");
+    fs::rename(next, emuControl);
+    ASSERT_TRUE(waitFor([&] { return countLines(readFile(emuLog), "faults now") > before; }));
 }
 
 void ShippedApp::showAsShell()
@@ -92,6 +139,17 @@ void choose(int id, const std::string& text)
     } else {
         combo->setCurrentIndex(combo->findText(value));
     }
+}
+
+std::vector<std::string> listLines(qkwinInfo* w, int id)
+{
+    std::vector<std::string> out;
+    for (int i = 0, n = qkwinlistgetcount(w, id); i < n; ++i) {
+        char text[1024] = "";
+        qkwinlistgetitem(w, id, i, sizeof text, text);
+        out.emplace_back(text);
+    }
+    return out;
 }
 
 bool imageShowsSomething(const std::string& path)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "vxMain.h"
 #include "vxtestsupport.h"
@@ -30,10 +31,24 @@ protected:
     // The program's log as written so far.
     std::string log() const;
 
+    // The emulator on the virtual port COM97 (../dev/ttyV0), logging to
+    // emuLog and taking its faults from emuControl, with the extra options
+    // (personality, record pause, ...); returns once it is ready.
+    void startEmulator(const std::vector<std::string>& extra = {});
+    // The serial link at 9600 to it and the analyzer identified with its
+    // profiles loaded, as the search leaves them; page switching on.
+    void connectEmulator();
+    // The emulator's faults from now on (the whole set, as its control file
+    // takes them), once it has taken them.
+    void emulatorFaults(const std::string& text);
+
     TempTree tree;
     std::unique_ptr<CwdGuard> cwd;
     std::unique_ptr<vxInfo> app = std::make_unique<vxInfo>();
     qkwinInfo* win = nullptr;
+    std::string emuLog = tree.path("work/emu.log");
+    std::string emuControl = tree.path("work/faults.txt");
+    std::unique_ptr<Process> emu;
 };
 
 // ---- the program's windows on the offscreen platform, by control id ----------------
@@ -56,6 +71,8 @@ std::string labelText(int id);
 void press(int id);
 // Types into an editable combo id, or picks the item with this text.
 void choose(int id, const std::string& text);
+// The lines of list id of window w, in order.
+std::vector<std::string> listLines(qkwinInfo* w, int id);
 // True when the image file shows more than one colour (the window was drawn).
 bool imageShowsSomething(const std::string& path);
 
