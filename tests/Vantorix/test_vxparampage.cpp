@@ -8,6 +8,7 @@
 // a parameter opens its dialog.
 #include <gtest/gtest.h>
 
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "qkcommasyn.h"
 #include "qkstrsrv.h"
 #include "qksyswincapture.h"
+#include "qksyswindlg.h"
 #include "qksyswinpage.h"
 #include "qksyswinsrv.h"
 #include "qkwinfuncsrv.h"
@@ -55,7 +57,7 @@ protected:
         const std::string ready = tree.path("work/ready.txt");
         emu = std::make_unique<vxtest::Process>(
             std::vector<std::string>{vxtest::program("anaemu"), "--log", emuLog, "--ready-file", ready, "--pty", "0",
-                                     "--dev-dir", tree.path("dev"), "--control", control},
+                                     "--dev-dir", tree.path("dev"), "--control", control, "--record-ms", "20"},
             tree.work());
         ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
         qkcommAsynInfo& asyn = app->anaCom.asyn;
@@ -232,6 +234,27 @@ TEST_F(ParamPage, TreeByUserLevelWithValuesExceptionsAndTimeouts)
     qkwinfuncdispatch(win, QKWIN_PROC_MAIN, 1184, 0);
     EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(emuLog).find("Modbus mode off") != std::string::npos; }));
     EXPECT_EQ(app->ppData.plData.winPtr, nullptr);
+}
+
+
+// The page's capture through the diagnostics page's drain: two record blocks
+// of the ARM9 analyzer, the count-down, and the save offered on leaving.
+TEST_F(ParamPage, CaptureEndsAfterTheCountDownAndLeavingLogsTheRecords)
+{
+    qkwinfuncdispatch(win, QKWIN_PROC_MAIN, 1006, 0);
+    qkwintimesetfunc(win, vxWindowTimerCB);
+    qkwintimestart(win);
+    app->runDiag.mode1Duration = 1;
+    const size_t logStart = log().size();
+    QTimer::singleShot(30000, [this] { qkwindlgExitByID(win, 1350); });   // should it never end
+    qkwinfuncdispatch(win, QKWIN_PROC_MAIN, 1620, 0);   // returns when the capture has closed its dialog
+    EXPECT_STREQ(app->runDiag.msg, "Request complete");
+    EXPECT_EQ(app->runDiag.modeEndCnt, 2);
+    const int records = app->runDiag.recCnt;
+    EXPECT_EQ(records, vxtest::countLines(vxtest::readFile(app->dataFile.path), ""));
+    qkwinfuncdispatch(win, QKWIN_PROC_MAIN, 1184, 0);
+    EXPECT_EQ(vxtest::countLines(log().substr(logStart), "Run Diagnostics complete, recordes saved: " +
+                                                             std::to_string(records)), 1);
 }
 
 }  // namespace
