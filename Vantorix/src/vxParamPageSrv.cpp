@@ -17,13 +17,11 @@
 #include "vxCallBacks.h"
 #include "vxDiagPageSrv.h"
 #include "vxDiagnosticProtocolSrv.h"
-#include "vxInit.h"
 #include "vxMbModeSrv.h"
 #include "vxModbusProtocolSrv.h"
 #include "vxParamFrontPanelSrv.h"
 #include "vxParamModbusTestSrv.h"
 #include "vxRunDiagSrv.h"
-#include "vxWinSrv.h"
 #include "vxWorkerSrv.h"
 
 namespace {
