@@ -8,21 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "qkcommasyn.h"
 #include "qkstrsrv.h"
 #include "qksyswinbutton.h"
 #include "qksyswincapture.h"
-#include "qksyswinpage.h"
 #include "qksyswinsrv.h"
 #include "qksyswintab.h"
 #include "qkwinfuncsrv.h"
-#include "vxAnaVersionSrv.h"
-#include "vxAnalyzerSrv.h"
-#include "vxAsynSrv.h"
 #include "vxCallBacks.h"
 #include "vxParamFrontPanelSrv.h"
 #include "vxtestapp.h"
@@ -61,11 +55,11 @@ protected:
     }
     void TearDown() override
     {
-        vxParamPageFPstop(app.get());
-        vxAsynClose(app.get());
+        vxParamPageFPstop(app.get());   // the reader ends before the link closes
         ShippedApp::TearDown();
     }
-    // The parameters page with the front-panel sub-tab shown.
+    // The parameters page with the front-panel sub-tab shown. The sub-tab is
+    // chosen before the page opens: the page then loads no tree over the link.
     void openTab()
     {
         qksyswinSetActiveTabID(win, 1614);
@@ -76,37 +70,17 @@ protected:
         tab = qkwintabgetactivecldPtr(win);
         ASSERT_NE(tab, nullptr);
     }
-    // The emulator as the given analyzer, the link at 9600 and the analyzer
-    // identified, as the search leaves them.
+    // The emulator as the given analyzer, asking for the program's access
+    // code, and the analyzer identified on the link.
     void connect(const char* personality)
     {
-        const std::string ready = tree.path("work/ready.txt");
-        emu = std::make_unique<vxtest::Process>(
-            std::vector<std::string>{vxtest::program("anaemu"), "-p", personality, "--log", emuLog, "--ready-file",
-                                     ready, "--pty", "0", "--dev-dir", tree.path("dev"), "--access-code", "47110815"},
-            tree.work());
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
-        qkcommAsynInfo& asyn = app->anaCom.asyn;
-        qkcommAsynSetDevName("\\\\.\\COM");
-        asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
-        ASSERT_GT(asyn.fd, 0);
-        asyn.port = 97;
-        asyn.baud = 9600;
-        asyn.state = 50;
-        app->anaCom.connectType = 1;
-        app->diagProt.modbusAddr = 1;
-        ASSERT_EQ(vxAnalyzerGetID(app.get()), 2) << log();
-        vxParseAnalyzerID(app.get());
-        ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0) << log();
-        app->state = 20;
-        qkstdpagedsetstate(win, 1);
+        ASSERT_NO_FATAL_FAILURE(startEmulator({"-p", personality, "--access-code", "47110815"}));
+        ASSERT_NO_FATAL_FAILURE(connectEmulator());
     }
     bool emuLogged(const std::string& text) { return vxtest::readFile(emuLog).find(text) != std::string::npos; }
 
     vxtest::EnvGuard offscreen{"QT_QPA_PLATFORM", "offscreen"};
     vxtest::EnvGuard answer{"VX_MSGBOX_AUTOANSWER", "ok"};
-    std::string emuLog = tree.path("work/emu.log");
-    std::unique_ptr<vxtest::Process> emu;
     qkwinInfo* tab = nullptr;
 };
 
