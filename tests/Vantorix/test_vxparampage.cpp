@@ -5,7 +5,7 @@
 // file: the registers of the profile the level may see with the emulator's
 // values, a Modbus exception on every register, and answers from another
 // slave (a time-out, which keeps the values shown before). A double click on
-// a parameter opens its dialog.
+// a parameter opens its dialog. The page's capture ends after two blocks.
 #include <gtest/gtest.h>
 
 #include <QTimer>
@@ -16,23 +16,16 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <memory>
 #include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "qkcommasyn.h"
-#include "qkstrsrv.h"
 #include "qksyswincapture.h"
 #include "qksyswindlg.h"
-#include "qksyswinpage.h"
 #include "qksyswinsrv.h"
 #include "qkwinfuncsrv.h"
 #include "vxAnaPasswordSrv.h"
-#include "vxAnaVersionSrv.h"
-#include "vxAnalyzerSrv.h"
-#include "vxAsynSrv.h"
 #include "vxCallBacks.h"
 #include "vxtestapp.h"
 #include "vxtestsupport.h"
@@ -54,39 +47,10 @@ protected:
         if (HasFatalFailure()) return;
         showAsShell();
         if (HasFatalFailure()) return;
-        const std::string ready = tree.path("work/ready.txt");
-        emu = std::make_unique<vxtest::Process>(
-            std::vector<std::string>{vxtest::program("anaemu"), "--log", emuLog, "--ready-file", ready, "--pty", "0",
-                                     "--dev-dir", tree.path("dev"), "--control", control, "--record-ms", "20"},
-            tree.work());
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
-        qkcommAsynInfo& asyn = app->anaCom.asyn;
-        qkcommAsynSetDevName("\\\\.\\COM");
-        asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
-        ASSERT_GT(asyn.fd, 0);
-        asyn.port = 97;
-        asyn.baud = 9600;
-        asyn.state = 50;
-        app->anaCom.connectType = 1;
-        app->diagProt.modbusAddr = 1;
-        ASSERT_EQ(vxAnalyzerGetID(app.get()), 2) << log();
-        vxParseAnalyzerID(app.get());
-        ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0) << log();
-        app->state = 20;
+        startEmulator({"--record-ms", "20"});
+        if (HasFatalFailure()) return;
+        connectEmulator();
         vxLoadValidPassword(app.get());
-        qkstdpagedsetstate(win, 1);
-    }
-    void TearDown() override
-    {
-        vxAsynClose(app.get());
-        ShippedApp::TearDown();
-    }
-    void faults(const std::string& text)
-    {
-        const int before = vxtest::countLines(vxtest::readFile(emuLog), "faults now");
-        const std::string next = tree.write("work/faults.new", text + "\n");
-        fs::rename(next, control);
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::countLines(vxtest::readFile(emuLog), "faults now") > before; }));
     }
     // The tree as lines "group", "group/name", "group/name/value".
     static std::vector<std::string> treeLines(QTreeWidget* tree)
@@ -108,9 +72,6 @@ protected:
 
     vxtest::EnvGuard offscreen{"QT_QPA_PLATFORM", "offscreen"};
     vxtest::EnvGuard answer{"VX_MSGBOX_AUTOANSWER", "ok"};
-    std::string emuLog = tree.path("work/emu.log");
-    std::string control = tree.path("work/faults.txt");
-    std::unique_ptr<vxtest::Process> emu;
 };
 
 // Passwords that show a parameter on an NS analyzer, by user password.
@@ -148,7 +109,7 @@ TEST_F(ParamPage, TreeByUserLevelWithValuesExceptionsAndTimeouts)
     std::vector<std::string> before;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        faults(c.faults);
+        emulatorFaults(c.faults);
         // A time-out takes seconds a register: one parameter is enough.
         if (c.value != nullptr && c.value[0] == '\0') {
             menu.groupCnt = 2;
@@ -230,7 +191,7 @@ TEST_F(ParamPage, TreeByUserLevelWithValuesExceptionsAndTimeouts)
     }
 
     // Leaving the page (for the home page) switches Modbus mode off.
-    faults("none");
+    emulatorFaults("none");
     qkwinfuncdispatch(win, QKWIN_PROC_MAIN, 1184, 0);
     EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(emuLog).find("Modbus mode off") != std::string::npos; }));
     EXPECT_EQ(app->ppData.plData.winPtr, nullptr);
