@@ -106,10 +106,18 @@ int vxParamsSetUserCB(qkwinInfo* window)
     if (app == nullptr) return -2;
     if (window->actitemevent != kClickEvent) return 0;
     app->refreashFlag.store(1);
-    // The parameter list stops its periodic update while the user changes level.
+    // The parameter list stops its periodic update while the user changes
+    // level, and takes it up again once the dialog has closed, so that the tree
+    // of the new level is loaded.
     const int slot = app->ppData.plData.updateNdx;
-    if (slot >= 0 && slot < app->page.update.funcCnt) app->page.update.func[slot].address.store(nullptr);
-    return qkwindlgdspbyID(window, kUserLevelDialog);
+    const bool known = slot >= 0 && slot < app->page.update.funcCnt;
+    vxPageFunc update = known ? app->page.update.func[slot].address.exchange(nullptr) : nullptr;
+    const int result = qkwindlgdspbyID(window, kUserLevelDialog);
+    if (known && update != nullptr) {
+        vxPageFunc none = nullptr;
+        app->page.update.func[slot].address.compare_exchange_strong(none, update);
+    }
+    return result;
 }
 
 int vxParamsSetUserOkCB(qkwinInfo* window)

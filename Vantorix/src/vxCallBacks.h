@@ -34,7 +34,7 @@ int vxRunDiagStatusUpdateCB(qkwinInfo* window);
 int vxRunDiagCancelCB(qkwinInfo* window);
 
 // The parameters page's user button: the parameter list's periodic update
-// stops and the user-level dialog 1640 opens.
+// stops while the user-level dialog 1640 is open, and goes on afterwards.
 int vxParamsSetUserCB(qkwinInfo* window);
 // OK of dialog 1640: the password of edit 1645 becomes the user's when valid
 // (the parameter tree is then loaded again at the next tick; otherwise the

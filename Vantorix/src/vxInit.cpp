@@ -120,7 +120,8 @@ void vxExit()
         vxRunDiagStop(vxPtr);
         if (qksyswinIsGuiThread())
             for (vxthreadInfo* slot : {&vxPtr->diagdvthrds, &vxPtr->getdpdatathrds, &vxPtr->paramfpthrds,
-                                       &vxPtr->parammbthrds})
+                                       &vxPtr->parammbthrds, &vxPtr->ppData.plData.loadTvParamThrd,
+                                       &vxPtr->ppData.plData.uodateParamThrd})
                 vxWorkerStop(slot);
         vxAsynClose(vxPtr);
         status = vxTcpClose(vxPtr);

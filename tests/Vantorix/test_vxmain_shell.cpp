@@ -218,9 +218,12 @@ TEST_F(VxMainPages, UserLevelDialogAndCaptureCancel)
             if (w->isVisible() && w->objectName() == QStringLiteral("id%1").arg(id)) found = w;
         return found;
     };
-    // Once dialog 1640 shows: the password typed, OK pressed.
+    const int slot = app->ppData.plData.updateNdx;
+    ASSERT_GE(slot, 0);
+    // Once dialog 1640 shows: the list's update stopped, the password typed, OK pressed.
     const auto answerPassword = [&](const char* password) {
-        QTimer::singleShot(50, [&widget, password] {
+        QTimer::singleShot(50, [&widget, password, this, slot] {
+            EXPECT_EQ(app->page.update.func[slot].address.load(), nullptr) << "list update stopped";
             auto* edit = qobject_cast<QLineEdit*>(widget(1645));
             auto* ok = qobject_cast<QAbstractButton*>(widget(1647));
             ASSERT_TRUE(edit != nullptr && ok != nullptr);
@@ -231,8 +234,6 @@ TEST_F(VxMainPages, UserLevelDialogAndCaptureCancel)
     app->anaDetails.version.appType = VX_APP_NS;
     app->anaVerPtr = nullptr;
     vxLoadValidPassword(app.get());
-    const int slot = app->ppData.plData.updateNdx;
-    ASSERT_GE(slot, 0);
     const struct {
         const char* password;
         int tvLoad, userPW;
@@ -245,7 +246,7 @@ TEST_F(VxMainPages, UserLevelDialogAndCaptureCancel)
         click(1622);
         EXPECT_EQ(app->ppData.plData.tvLoadFlag.load(), c.tvLoad);
         EXPECT_EQ(app->userPW, c.userPW);
-        EXPECT_EQ(app->page.update.func[slot].address.load(), nullptr) << "list update stopped";
+        EXPECT_EQ(app->page.update.func[slot].address.load(), &countStart) << "list update goes on";
         EXPECT_EQ(widget(1645), nullptr) << "dialog closed";
     }
 
