@@ -37,22 +37,8 @@ constexpr int kStatusTimerMs = 500;
 constexpr int kRegisterBase = 40001;
 // Records of a capture before a block end counts: the first block may have
 // started before the capture did.
-constexpr int kBlockRecords = 5;
 
-bool isArm9(const vxInfo* app)
-{
-    const int type = app->anaDetails.version.appType;
-    return type == VX_APP_NS || type == VX_APP_FS;
-}
 
-// The capture message is read by the waiting dialog's timer on the window
-// thread: the refresh worker hands its steps over there.
-void setMsg(vxInfo* app, const char* text)
-{
-    const std::string copy = text;
-    auto put = [app, &copy] { qkstrset(app->runDiag.msg, copy.c_str()); };
-    if (app->winPtr == nullptr || qksyswinOwnerRun(app->winPtr, put) != 0) put();
-}
 
 void listAdd(vxInfo* app, int list, const char* line)
 {
@@ -101,7 +87,7 @@ int readRegister(vxInfo* app, int mbReg)
     mb.mbRegCnt = 1;
     char text[64];
     qkstrfmt(text, sizeof text, "MODBUS reqister: %d", mb.mbReg);
-    setMsg(app, text);
+    vxRunDiagSetMsg(app, text);
     if (vxValidateMbReg(app) != 0) return -2;
     vxBuildMbFc03Msg(app);
     std::memcpy(com.obuf, &mb.fc03, sizeof mb.fc03);
@@ -128,34 +114,12 @@ void stopCaptureReader(vxInfo* app)
     if (dv.state.exchange(0) == 1) vxRunDiagFinish(app);
 }
 
-// A record block has ended ("]]").
-void blockEnd(vxInfo* app)
-{
-    vxRunDiagInfo& rd = app->runDiag;
-    if (rd.recCnt > kBlockRecords) ++rd.modeEndCnt;
-    const int64_t now = static_cast<int64_t>(std::time(nullptr));
-    if (!isArm9(app)) {
-        // A 2F analyzer streams on: the timed capture starts at the first counted end.
-        if (rd.modeEndCnt == 1 && rd.mode1TimeStart == 0) rd.mode1TimeStart = now;
-        return;
-    }
-    // An ARM9 analyzer sends one block per request: the next is asked for
-    // until two blocks have ended; then the count-down ends the capture.
-    if (rd.state.load() == 1 && rd.modeEndCnt < 2) {
-        vxBuildDiagReqMsg(app, VX_DP_NEXTBLOCK);
-        vxSendDiagReqMsg(app);
-        qkstrset(rd.msg, "Mode 6 Request pending");
-    } else if (rd.mode1TimeStart == 0) {
-        rd.mode1TimeStart = now;
-    }
-}
-
 // One record line of the capture: counted and stored, never shown.
 void captureLine(vxInfo* app, const char* line)
 {
     vxRunDiagCountRecord(app);
     vxRunDiagWriteLine(app, line);
-    if (std::strstr(line, "]]") != nullptr) blockEnd(app);
+    if (std::strstr(line, "]]") != nullptr) vxRunDiagBlockEnd(app, false);
 }
 
 }  // namespace
@@ -250,14 +214,14 @@ int vxGetDiagRefreshData(vxInfo* app)
         com.obPtr = com.obuf;
         com.maxbyts = VX_LINKBUFSIZE;
 
-        setMsg(app, "Sent analyzer MODBUS ON request");
+        vxRunDiagSetMsg(app, "Sent analyzer MODBUS ON request");
         vxBuildMbDpOnMsg(app);
         vxSendMbReqMsg(app);
         if (vxGetMbDpOnOkMsg(app) != 2) {
             qklogf("vxGetDiagRefreshData", "ent analyzer MODBUS ON request timeout");
             vxMsgInfo("ent analyzer MODBUS ON request timeout");
         } else {
-            setMsg(app, "Received analyzer OK message");
+            vxRunDiagSetMsg(app, "Received analyzer OK message");
             for (int i = 0; i < diag->paramCnt && i < VX_MAXDIAGPARAMS; ++i) {
                 const vxDiagParamInfo& param = diag->param[i];
                 const int rslt = readRegister(app, param.mbReg);
@@ -354,7 +318,7 @@ int vxDiagCaptureDataCB(qkwinInfo* window)
     // The reader runs before the request goes out, so it has the stream
     // from its first line.
     if (vxRunDiagInit(app) != 0) return -2;
-    vxBuildDiagReqMsg(app, isArm9(app) ? VX_DP_PARAMS : VX_DP_MODE6);
+    vxBuildDiagReqMsg(app, vxIsArm9(app) ? VX_DP_PARAMS : VX_DP_MODE6);
     vxSendDiagReqMsg(app);
     if (dv.updateNdx >= 0 && dv.updateNdx < app->page.update.funcCnt)
         app->page.update.func[dv.updateNdx].address.store(vxDiagPageDvUpdate);

@@ -22,41 +22,12 @@ constexpr int kListExtent = 4096;
 constexpr int kListLines = 1024;
 // Records counted in a capture before a block end counts: the first block
 // may have started before the capture did.
-constexpr int kBlockRecords = 5;
 
-bool isArm9(const vxInfo* app)
-{
-    const int type = app->anaDetails.version.appType;
-    return type == VX_APP_NS || type == VX_APP_FS;
-}
 
 void scrollToNewest(qkwinInfo* win)
 {
     const int count = qkwinlistgetcount(win, kRecordList);
     if (count > 0) qksyswinlistsetndx(win, kRecordList, count - 1);
-}
-
-// A line holding "]]" closes one record block of the analyzer.
-void blockEnd(vxInfo* app)
-{
-    vxRunDiagInfo& rd = app->runDiag;
-    if (rd.recCnt > kBlockRecords) ++rd.modeEndCnt;
-    const int64_t now = static_cast<int64_t>(std::time(nullptr));
-    if (!isArm9(app)) {
-        // A 2F analyzer streams on: the timed capture starts at the first counted end.
-        if (rd.modeEndCnt == 1 && rd.mode1TimeStart == 0) rd.mode1TimeStart = now;
-        return;
-    }
-    // An ARM9 analyzer sends one block per request: the next is asked for
-    // until two blocks have ended or the capture was cancelled.
-    if (rd.state.load() == 1 && rd.modeEndCnt < 2) {
-        vxBuildDiagReqMsg(app, VX_DP_NEXTBLOCK);
-        vxSendDiagReqMsg(app);
-        qkstrset(rd.msg, "Mode 6 Request pending");
-    } else {
-        rd.mode1TimeStart = now;
-        rd.modeData.capDataFlag.store(0);
-    }
 }
 
 // One record line from the ring: list, data file, capture.
@@ -79,7 +50,7 @@ void monitorLine(vxInfo* app, const char* line)
         if (++md.lineCnt > kListLines) qkwinlistdeleteitem(win, kRecordList, 0);
     }
     vxRunDiagWriteLine(app, line);
-    if (capturing && std::strstr(line, "]]") != nullptr) blockEnd(app);
+    if (capturing && std::strstr(line, "]]") != nullptr) vxRunDiagBlockEnd(app, true);
 }
 
 }  // namespace

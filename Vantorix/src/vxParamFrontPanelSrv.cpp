@@ -14,6 +14,7 @@
 #include "vxDiagnosticProtocolSrv.h"
 #include "vxFPDecode.h"
 #include "vxInit.h"
+#include "vxRunDiagSrv.h"
 #include "vxWinSrv.h"
 #include "vxWorkerSrv.h"
 
@@ -48,11 +49,6 @@ int nextSlot(int ndx)
     return ndx + 1 < VX_FPRINGLINES ? ndx + 1 : 0;
 }
 
-bool isArm9(const vxInfo* app)
-{
-    const int type = app->anaDetails.version.appType;
-    return type == VX_APP_NS || type == VX_APP_FS;
-}
 
 void readerEntry(void* argument)
 {
@@ -381,7 +377,7 @@ int vxParamsFPenableCB(qkwinInfo* window)
     int status = vxCheckStatus(app, 10);
     if (status == 0) status = vxCheckStatus(app, 20);
     if (status != 0) return status;
-    if (!isArm9(app)) {
+    if (!vxIsArm9(app)) {
         const vxAnalyzerVersion& v = app->anaDetails.version;
         char text[192];
         qkstrfmt(text, sizeof text, "Front panel emulation for Analyzer version:\n %s - %s \n NOT supported", v.hwName,

@@ -68,20 +68,7 @@ int levelOf(const LevelTable& t, int password)
     return -1;
 }
 
-bool isArm9(const vxInfo* app)
-{
-    const int type = app->anaDetails.version.appType;
-    return type == VX_APP_NS || type == VX_APP_FS;
-}
 
-// The capture message is read by the waiting dialog's timer on the window
-// thread: the tree load hands its steps over there.
-void setMsg(vxInfo* app, const char* text)
-{
-    const std::string copy = text;
-    auto put = [app, &copy] { qkstrset(app->runDiag.msg, copy.c_str()); };
-    if (app->winPtr == nullptr || qksyswinOwnerRun(app->winPtr, put) != 0) put();
-}
 
 void setSlot(vxInfo* app, int ndx, vxPageFunc function)
 {
@@ -114,7 +101,7 @@ int readRegister(vxInfo* app, const vxParamTvItemInfo& item)
     mb.mbRegType = item.paramType;
     char text[64];
     qkstrfmt(text, sizeof text, "MODBUS reqister: %d", mb.mbReg);
-    setMsg(app, text);
+    vxRunDiagSetMsg(app, text);
     vxBuildMbFc03Msg(app);
     std::memcpy(com.obuf, &mb.fc03, sizeof mb.fc03);
     com.obPtr = com.obuf;
@@ -284,20 +271,20 @@ int vxParamPageLoadTreeView(vxInfo* app)
         qksyswinDelAllTrVwItemsByID(tab, kTree);
         qkwinInitTrVw(tab, kTree, "Parameters");
     }
-    setMsg(app, "Setting MODBUS mode");
+    vxRunDiagSetMsg(app, "Setting MODBUS mode");
     if (vxParamPageSetMbMode(app, "ENABLED") != 0) {
         closeWaitingDialog(app);
         return -2;
     }
 
-    setMsg(app, "Reading MODBUS values");
+    vxRunDiagSetMsg(app, "Reading MODBUS values");
     const auto start = std::chrono::steady_clock::now();
     const int requests = vxParamPlGetMbRegValue(app);
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     qklogf("vxParamPageLoadTreeView", "Read %d parameter registers in %d ms", requests, static_cast<int>(ms));
 
-    setMsg(app, "Building MODBUS Tree View");
+    vxRunDiagSetMsg(app, "Building MODBUS Tree View");
     for (int g = 0; tab != nullptr && g < pl.tvMenu.groupCnt && g < VX_MAXPARAMGROUPS; ++g) {
         vxParamTvGroupInfo& group = pl.tvMenu.group[g];
         // Each group hangs from the root (tree index 0) and lands at index 1;
@@ -470,7 +457,7 @@ int vxParamsCaptureDataCB(qkwinInfo* window)
     if (vxRunDiagInit(app) != 0) return -2;
     setSlot(app, pl.digUpdateNdx, vxParamPagePLupdate);
     const int status =
-        vxRunDiagCaptureStart(app, isArm9(app) ? VX_DP_PARAMS : VX_DP_MODE6, "Mode 6 Request pending");
+        vxRunDiagCaptureStart(app, vxIsArm9(app) ? VX_DP_PARAMS : VX_DP_MODE6, "Mode 6 Request pending");
     if (status != 0 && app->runDiag.state.load() != 1) {
         // Refused before anything was asked: the page goes on as before.
         setSlot(app, pl.digUpdateNdx, nullptr);

@@ -5,11 +5,13 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "qkfilesrv.h"
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyswindlg.h"
+#include "qksyswinsrv.h"
 #include "qksyswinstatic.h"
 #include "qkthrdsrv.h"
 #include "vxCallBacks.h"
@@ -237,6 +239,45 @@ int vxRunDiagWriteLine(vxInfo* app, const char* line)
     if (qkfilewrrec(app->dataFile.fdp, size, record) != size) return -1;
     ++app->runDiag.modeData.dataCnt;
     return 0;
+}
+
+bool vxIsArm9(const vxInfo* app)
+{
+    const int type = app->anaDetails.version.appType;
+    return type == VX_APP_NS || type == VX_APP_FS;
+}
+
+void vxRunDiagSetMsg(vxInfo* app, const char* text)
+{
+    qklogTrace("vxRunDiagSetMsg");
+    if (app == nullptr || text == nullptr) return;
+    const std::string copy = text;
+    auto put = [app, &copy] { qkstrset(app->runDiag.msg, copy.c_str()); };
+    if (app->winPtr == nullptr || qksyswinOwnerRun(app->winPtr, put) != 0) put();
+}
+
+void vxRunDiagBlockEnd(vxInfo* app, bool stopCapture)
+{
+    qklogTrace("vxRunDiagBlockEnd");
+    constexpr int kBlockRecords = 5;   // a block end counts after more records than this
+    vxRunDiagInfo& rd = app->runDiag;
+    if (rd.recCnt > kBlockRecords) ++rd.modeEndCnt;
+    const int64_t now = static_cast<int64_t>(std::time(nullptr));
+    if (!vxIsArm9(app)) {
+        // A 2F analyzer streams on: the timed capture starts at the first counted end.
+        if (rd.modeEndCnt == 1 && rd.mode1TimeStart == 0) rd.mode1TimeStart = now;
+        return;
+    }
+    // An ARM9 analyzer sends one block per request: the next is asked for
+    // until two blocks have ended or the capture was cancelled.
+    if (rd.state.load() == 1 && rd.modeEndCnt < 2) {
+        vxBuildDiagReqMsg(app, VX_DP_NEXTBLOCK);
+        vxSendDiagReqMsg(app);
+        qkstrset(rd.msg, "Mode 6 Request pending");
+        return;
+    }
+    if (stopCapture || rd.mode1TimeStart == 0) rd.mode1TimeStart = now;
+    if (stopCapture) rd.modeData.capDataFlag.store(0);
 }
 
 int vxRunDiagCountRecord(vxInfo* app)

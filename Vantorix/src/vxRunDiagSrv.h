@@ -69,6 +69,18 @@ int vxRunDiagDrain(vxInfo* app, vxRunDiagLineFunc hook);
 // which reaches the system at once (a killed program loses no written line);
 // counts it in dataCnt. 0, -2 when the file is not open, -1 on a write error.
 int vxRunDiagWriteLine(vxInfo* app, const char* line);
+// True for the ARM9 analyzers (NS and FS), which send one record block per
+// request; an HC12 (2F) analyzer streams on.
+bool vxIsArm9(const vxInfo* app);
+// The capture message, from any thread: it is read by the waiting dialog's
+// timer on the main window's thread, so it is written there.
+void vxRunDiagSetMsg(vxInfo* app, const char* text);
+// A record block of the running capture has ended ("]]"): counted after more
+// than 5 records; a 2F capture starts its count-down at the first counted end;
+// an ARM9 analyzer is asked for the next block until two have ended, then the
+// count-down starts (stopCapture also ends the capture flag at once, as the
+// monitor page does).
+void vxRunDiagBlockEnd(vxInfo* app, bool stopCapture);
 // Counts a record of the running capture and sets "received record: %d"
 // (with the lost lines when there are any).
 int vxRunDiagCountRecord(vxInfo* app);
