@@ -46,9 +46,11 @@ int vxSpectraPageSetListHdr(vxInfo* app);
 // Decodes the header of the current scan slot (dpRequest.scanNdx) into one row
 // of list 1444 and into each FC10 parameter's value, the trend values and, for
 // NS, dpRequest.ns.fitRation. Trims the list first (vxSpectraPageListUpdate).
-// Never reads past the 128-byte header: fields that no longer fit show the
-// text of the field before. 0 (also when the list is not there), -2 without a
-// profile in use.
+// Reads only the bytes that came in (hdrByteCnt, at most the 128-byte header):
+// a field past them stays empty; a parameter of a type without a width (CHAR8,
+// UCHAR8, none) takes no bytes and repeats the text of the field before. 0
+// (also when the list is not there), -2 without a profile in use, for another
+// application or a scan slot outside the ring.
 int vxSpectraPageListData(vxInfo* app);
 // Appends one list field to row (capacity size): two spaces, the text, spaces
 // up to 22 characters in all (none when the text is longer) and "|". The row
