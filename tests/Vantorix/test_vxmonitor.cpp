@@ -89,41 +89,15 @@ protected:
         qkwintimesetfunc(win, vxWindowTimerCB);
         qkwintimestart(win);
     }
-    void TearDown() override
-    {
-        vxAsynClose(app.get());
-        emu.reset();
-        ShippedApp::TearDown();
-    }
     void click(int id) { qkwinfuncdispatch(win, QKWIN_PROC_MAIN, id, 0); }
-    std::string emuLog() const { return vxtest::readFile(tree.path("work/emu.log")); }
-    // The emulator as the given analyzer on ../dev/ttyV0, identified over the
-    // serial link with its profiles loaded; recordMs between its records.
+    // The emulator as the given analyzer, identified over the serial link with
+    // its profiles loaded; recordMs between its records.
     void connect(const char* personality, const char* recordMs = "20")
     {
-        const std::string ready = tree.path("work/ready.txt");
-        fs::remove(ready);
-        emu = std::make_unique<vxtest::Process>(
-            std::vector<std::string>{vxtest::program("anaemu"), "--personality", personality, "--pty", "0",
-                                     "--dev-dir", tree.path("dev"), "--log", tree.path("work/emu.log"), "-v",
-                                     "--record-ms", recordMs, "--seed", "11", "--ready-file", ready},
-            tree.work());
-        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }));
-        qkcommAsynSetDevName("\\\\.\\COM");
-        vxAnalyzerComInfo& com = app->anaCom;
-        com.asyn.fd = qkcommAsynOpen(97, 9600, 0, 8, 1);
-        ASSERT_GT(com.asyn.fd, 0);
-        com.asyn.baud = 9600;
-        com.connectType = 1;
-        app->anaDetails.version.appType = 2;   // not known yet
-        ASSERT_EQ(vxAnalyzerGetID(app.get()), 2);
-        vxSetAnalyzerID(app.get());
-        vxParseAnalyzerID(app.get());
-        ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0);
-        app->state = 20;
+        startEmulator({"--personality", personality, "-v", "--record-ms", recordMs, "--seed", "11"});
+        if (HasFatalFailure()) return;
+        connectEmulator();
     }
-
-    std::unique_ptr<vxtest::Process> emu;
 };
 
 TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
@@ -147,7 +121,7 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
         if (HasFatalFailure()) return;
         ASSERT_EQ(app->anaDetails.version.appType, c.appType);
         app->runDiag.mode1Duration = 2;
-        const std::size_t emuFrom = emuLog().size();
+        const std::size_t emuFrom = vxtest::readFile(emuLog).size();
 
         click(1002);
         ASSERT_EQ(win->page.currentpageid, 2);
@@ -201,7 +175,7 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
         const std::vector<std::string> file = fileLines(dataFile);
         ASSERT_GE(file.size(), 2u);
         EXPECT_EQ(file[0].rfind(c.header, 0), 0u);
-        const std::vector<std::string> sent = sentLines(emuLog(), emuFrom);
+        const std::vector<std::string> sent = sentLines(vxtest::readFile(emuLog), emuFrom);
         const std::vector<std::string> kept(file.begin() + 1, file.end());
         // An ARM9 analyzer stops after the blocks asked for: the file has them
         // all; a 2F analyzer streams on, so the file holds what came first.

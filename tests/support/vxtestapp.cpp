@@ -76,7 +76,9 @@ void ShippedApp::connectEmulator()
     asyn.state = 50;
     app->anaCom.connectType = 1;
     app->diagProt.modbusAddr = 1;
+    app->anaDetails.version.appType = 2;   // not known yet
     ASSERT_EQ(vxAnalyzerGetID(app.get()), 2) << log();
+    vxSetAnalyzerID(app.get());
     vxParseAnalyzerID(app.get());
     ASSERT_EQ(vxLoadDataCfgFiles(app.get()), 0) << log();
     app->state = 20;
