@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "qkfilesrv.h"
 #include "qklogsrv.h"
