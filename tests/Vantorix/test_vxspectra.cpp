@@ -52,6 +52,12 @@ std::string bytesOf(const void* data, int count) { return std::string(static_cas
 
 class Spectra : public vxtest::ShippedApp {
 protected:
+    // The last scan's thread has ended; it is taken back before the link goes.
+    void TearDown() override
+    {
+        vxStopDiagProtReqData(app.get());
+        ShippedApp::TearDown();
+    }
     void start(const char* personality)
     {
         showAsShell();
