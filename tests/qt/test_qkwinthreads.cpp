@@ -457,6 +457,17 @@ TEST(QkWinThreads, WaitingDialogOpenedByATimerTick)
     EXPECT_EQ(qkwindlgdspbyID(w.win(), 1350), 0);
     EXPECT_LT(watch.ms(), 2000);
     EXPECT_EQ(topLevel("Request pending"), nullptr);
+
+    // The main window closed by the user while the dialog is up: the dialog
+    // goes with it, so the loop that opened it returns.
+    qkwindlgsetstartfunc(w.win(), 1350, nullptr);
+    QTimer::singleShot(200, w.top(), [&w] { w.top()->close(); });
+    watchdog.start(3000);
+    const vxtest::Stopwatch closing;
+    qkwindlgdspbyID(w.win(), 1350);
+    EXPECT_LT(closing.ms(), 2000);
+    EXPECT_EQ(w.win()->state.load(), 0);
+    EXPECT_EQ(topLevel("Request pending"), nullptr);
 }
 
 namespace {

@@ -243,6 +243,19 @@ int qkwindlgExitByID(qkwinInfo* window, int id)
     return 0;
 }
 
+int qkwindlgExitAll(qkwinInfo* window)
+{
+    qklogTrace("qkwindlgExitAll");
+    int closed = 0;
+    for (int i = 0; window != nullptr && window->dlg.idPtr != nullptr && i < window->dlg.cnt; ++i) {
+        qkwinInfo* dw = window->dlg.idPtr[i].winPtr;
+        if (dw == nullptr || dw->state.load() == 0) continue;
+        closeDialog(dw);
+        ++closed;
+    }
+    return closed;
+}
+
 int qkwindlgSetTimerByID(qkwinInfo* window, int id, int eventID, int elapse, qkwincallback function)
 {
     qklogTrace("qkwindlgSetTimerByID");

@@ -23,6 +23,9 @@ int qkwindlgstart(qkwinInfo* window);
 // dialog on its way up (given a timer, or its display called, but not yet
 // on screen) closes as soon as it shows.
 int qkwindlgExitByID(qkwinInfo* window, int id);
+// Closes every open dialog of the window (its own table only): a window that
+// ends leaves no dialog waiting for it. The number closed.
+int qkwindlgExitAll(qkwinInfo* window);
 // A timer of the dialog calling function every elapse ms while it is open.
 int qkwindlgSetTimerByID(qkwinInfo* window, int id, int eventID, int elapse, qkwincallback function);
 // The function called when the dialog is created (before any other choice).

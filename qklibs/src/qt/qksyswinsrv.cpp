@@ -60,6 +60,7 @@
 
 #include "qkfilesrv.h"
 #include "qklogsrv.h"
+#include "qksyswindlg.h"
 #include "qkplotsrv.h"
 #include "qkstrsrv.h"
 #include "qksysdevwatch.h"
@@ -872,6 +873,9 @@ void qksyswinDestroy(qkwinInfo* win)
         obj->closeCalled = true;
         win->userCloseFunc(win);
     }
+    // A dialog still open (a capture's waiting dialog, say) would keep the
+    // loop that opened it running for ever once its window has gone.
+    if (win->type != 3) qkwindlgExitAll(win);
     if (win->ldLib.libPtr != nullptr) {
         auto* lib = static_cast<QLibrary*>(win->ldLib.libPtr);
         lib->unload();
