@@ -15,6 +15,7 @@
 #include "vxAnaPasswordSrv.h"
 #include "vxInit.h"
 #include "vxRunDiagSrv.h"
+#include "vxSpectraPlotSrv.h"
 #include "vxWinSrv.h"
 
 namespace {
@@ -78,7 +79,7 @@ int vxPageRefreashCB(qkwinInfo* window)
     }
     if (app->refrashPlots.load() != 0) {
         if (app->syspaintCnt == 0) {
-            // The spectra page redraws its plots here once it exists.
+            vxSpectraPageRefreashPlots(app);
             app->spData.plotsRefCnt = kPlotsRefreshCount;
         }
         ++app->syspaintCnt;
@@ -172,7 +173,10 @@ int vxRunDiagStatusUpdateCB(qkwinInfo* window)
     if (++app->rdUpdateNdx >= lights) app->rdUpdateNdx = 0;
     // The dialog is kept between requests: a cancel greyed its button.
     if (app->runDiag.state.load() == 1) qkwinbtnsetstate(window, kRunDiagCancel, 1);
-    // The spectra page also rebuilds its plot background here once it exists.
-    if (app->refrashPlots.load() != 0) app->spData.plotsRefCnt = 24;
+    // The spectra page rebuilds its plot background meanwhile.
+    if (app->refrashPlots.load() != 0) {
+        vxSpectraPageBuildPlotBG(app);
+        app->spData.plotsRefCnt = 24;
+    }
     return 0;
 }

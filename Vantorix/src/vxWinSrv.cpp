@@ -34,6 +34,8 @@
 #include "vxParamPageSrv.h"
 #include "vxRemoteSrv.h"
 #include "vxRunDiagSrv.h"
+#include "vxSpectraPlotSrv.h"
+#include "vxSpectraTreeSrv.h"
 
 namespace {
 
@@ -121,6 +123,11 @@ qkwincallback builtCallback(const char* name)
         {"vxParamPlUpdateOkCB", vxParamPlUpdateOkCB},
         {"vxParamPlUpdateCancelCB", vxParamPlUpdateCancelCB},
         {"vxParamsCaptureDataCB", vxParamsCaptureDataCB},
+        {"vxSpectraDemandScanCB", vxSpectraDemandScanCB},
+        {"vxSpectraAutoScanCB", vxSpectraAutoScanCB},
+        {"vxSpectraOverlayScanCB", vxSpectraOverlayScanCB},
+        {"vxSpectraSaveImageCB", vxSpectraSaveImageCB},
+        {"vxSpectraSaveDataCB", vxSpectraSaveDataCB},
     };
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;
@@ -128,13 +135,6 @@ qkwincallback builtCallback(const char* name)
 }
 
 // ---- page functions ------------------------------------------------------------------
-
-// The page modules plug their functions in here as they arrive; until then a
-// page is entered, refreshed and left without doing anything.
-int vxPageNotBuilt(vxInfo*)
-{
-    return 0;
-}
 
 // Adds a page function; returns its index (the owner of a reserved slot keeps it).
 int addPageFunc(vxFuncInfo& table, int pageid, vxPageFunc address)
@@ -337,10 +337,10 @@ int vxBuildPageFunctions(vxInfo* app)
     addPageFunc(page.start, kMonitorPage, vxMonPageInit);
     addPageFunc(page.start, kDiagPage, vxDiagPageInit);
     addPageFunc(page.start, kParamPage, vxParamPageInit);
-    addPageFunc(page.start, kSpectraPage, vxPageNotBuilt);
+    addPageFunc(page.start, kSpectraPage, vxSpectraPageBuildTreeView);
 
     addPageFunc(page.update, kMonitorPage, vxMonPageUpdate);
-    addPageFunc(page.update, kSpectraPage, vxPageNotBuilt);
+    addPageFunc(page.update, kSpectraPage, vxSpectraPageUpdate);
     // Reserved slots: the owning page fills them while it wants periodic updates.
     app->dpData.dvData.updateNdx = addPageFunc(page.update, kDiagPage, nullptr);
     app->ppData.fpData.updateNdx = addPageFunc(page.update, kParamPage, nullptr);
@@ -348,7 +348,7 @@ int vxBuildPageFunctions(vxInfo* app)
     app->ppData.plData.digUpdateNdx = addPageFunc(page.update, kParamPage, nullptr);
 
     addPageFunc(page.exit, kMonitorPage, vxMonPageExit);
-    addPageFunc(page.exit, kSpectraPage, vxPageNotBuilt);
+    addPageFunc(page.exit, kSpectraPage, vxSpectraPageExit);
     addPageFunc(page.exit, kDiagPage, vxDiagPageExit);
     addPageFunc(page.exit, kParamPage, vxParamPageExit);
     return 0;
