@@ -52,8 +52,10 @@ constexpr int kSingleH2OPeak = 290;
 constexpr int kIdTypeInquired = 2;
 constexpr int kSaving = 5;
 
-// A plot without a curve yet is drawn over a flat line at 0.
+// A plot without a curve yet (or while a scan fills the list and the trend)
+// is drawn over a flat line at 0.
 const int16_t kNoCurve[VX_SPECSAMPLES] = {};
+const float kNoTrend[kTrendPoints] = {};
 
 int64_t nowSeconds()
 {
@@ -239,7 +241,8 @@ int vxSpectraPageUpdate(vxInfo* app)
     if (sp.saveImageFlag.compare_exchange_strong(expected, kSaving) &&
         vxWorkerStart(&sp.savedatathrd, saveImageThrd, app, "vxSpectraPageUpdate", "image save") != 0)
         sp.saveImageFlag.store(0);
-    if (sp.saveDataFlag.load() == 1) {
+    // The data are saved once no scan writes the curves any more.
+    if (sp.saveDataFlag.load() == 1 && sp.state.load() != 3) {
         vxSpectraSaveData(app);
         sp.saveDataFlag.store(0);
     }
@@ -302,6 +305,8 @@ int vxSpectraPageBuildPlotBG(vxInfo* app)
 {
     qklogTrace("vxSpectraPageBuildPlotBG");
     if (app == nullptr || app->winPtr == nullptr) return -2;
+    // The image save copies the window's picture meanwhile.
+    if (app->spData.saveImageFlag.load() != 0) return 0;
     return drawAll(app, true);
 }
 
@@ -389,9 +394,11 @@ int vxSpectraGetPlotData(vxInfo* app, qkplotInfo* plot)
     vxSpectrPlotsInfo& plots = app->spData.plots;
     const int id = plots.plotNdx;
     if (plots.plotid == kTrendPlot) {
+        // A scan's header decoding moves the trend values meanwhile.
+        const bool scanning = app->spData.state.load() == 3;
         qkplotsetdatacnt(plot, id, kTrendPoints);
         qkplotsetdatatype(plot, id, QKPLOT_DATA_FLOAT);
-        qkplotsetdataptr(plot, id, plots.conPlotData);
+        qkplotsetdataptr(plot, id, scanning ? kNoTrend : plots.conPlotData);
         if (qkplotgetdata(plot, id) != 0) return -2;
         const qkplotIDInfo* e = qkplotgetIDpointer(plot, id);
         if (e == nullptr) return -2;
@@ -562,7 +569,9 @@ int vxSpectraDemandScanCB(qkwinInfo* window)
     if (status != 0) return status;
     // One exchange at a time: a scan, the inquiry or a save still running waits.
     const vxSpectraPageInfo& sp = app->spData;
-    if (sp.state.load() == 3 || sp.getH2OFlag.load() != 0 || app->getdpdatathrds.state != 0) return 0;
+    if (sp.state.load() == 3 || sp.getH2OFlag.load() != 0 || app->getdpdatathrds.state != 0 ||
+        sp.saveImageFlag.load() != 0 || sp.saveDataFlag.load() != 0)
+        return 0;
     return startScan(app);
 }
 
