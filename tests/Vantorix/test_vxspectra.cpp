@@ -175,8 +175,8 @@ TEST_P(SpectraScan, OneScanFillsEveryRequestedCurve)
 
 INSTANTIATE_TEST_SUITE_P(Applications, SpectraScan, ::testing::Values("2f", "ns", "fs"));
 
-// A silent analyzer and an over-long answer are reported by the scan check;
-// the next scan is whole again.
+// A silent analyzer and an over-long answer are reported by the scan check,
+// an answer arriving in pieces is whole; the next scan is whole again.
 TEST_F(Spectra, ScanCheckReportsMissingAndWrongSizedCurves)
 {
     start("ns");
@@ -190,6 +190,9 @@ TEST_F(Spectra, ScanCheckReportsMissingAndWrongSizedCurves)
     } cases[] = {
         {"silence", "detected no data error for scan: ", 0},
         {"oversize 2000", "detected data size error for scan: ", 1280},
+        // An answer in pieces, each read finding more: the reader gathers the
+        // block across reads, the end marker possibly split between two.
+        {"split 100:30", nullptr, 1024},
         {"none", nullptr, 1024},
     };
     for (const auto& c : cases) {
