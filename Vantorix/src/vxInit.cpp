@@ -26,6 +26,7 @@
 #include "vxRemoteSrv.h"
 #include "vxWorkerSrv.h"
 #include "vxRunDiagSrv.h"
+#include "vxSpectraPlotSrv.h"
 
 const char g_vxBD[21] = __DATE__ " " __TIME__;
 
@@ -123,6 +124,8 @@ void vxExit()
                                        &vxPtr->parammbthrds, &vxPtr->ppData.plData.loadTvParamThrd,
                                        &vxPtr->ppData.plData.uodateParamThrd})
                 vxWorkerStop(slot);
+        // The spectra page's plot records belong to the window's thread.
+        if (qksyswinIsGuiThread()) vxSpectraPageFreePlots(vxPtr);
         vxAsynClose(vxPtr);
         status = vxTcpClose(vxPtr);
     }
@@ -173,6 +176,8 @@ int vxFreeResources(vxInfo* app)
 {
     qklogTrace("vxFreeResources");
     if (app == nullptr || app->winPtr == nullptr) return 0;
+    // The spectra page's plot records are bound to the window: they go first.
+    vxSpectraPageFreePlots(app);
     qkwinInfo* win = app->winPtr;
     // The configuration reader is the window's: it goes with the window.
     if (app->cfg.cfgPtr != nullptr && app->cfg.cfgPtr == win->cfgOwnPtr) app->cfg.cfgPtr = nullptr;

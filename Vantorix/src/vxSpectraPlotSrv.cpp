@@ -19,6 +19,7 @@
 #include "qksyswinlist.h"
 #include "qksyswinmsgbox.h"
 #include "qksyswinstatic.h"
+#include "qksyswinthread.h"
 #include "qkwincfgpathsrv.h"
 #include "vxAsynSrv.h"
 #include "vxCallBacks.h"
@@ -308,6 +309,23 @@ int vxSpectraPageBuildPlotBG(vxInfo* app)
     // The image save copies the window's picture meanwhile.
     if (app->spData.saveImageFlag.load() != 0) return 0;
     return drawAll(app, true);
+}
+
+int vxSpectraPageFreePlots(vxInfo* app)
+{
+    qklogTrace("vxSpectraPageFreePlots");
+    if (app == nullptr) return -2;
+    // The image save draws into the records: it ends before they go.
+    if (qksyswinIsGuiThread()) vxWorkerStop(&app->spData.savedatathrd);
+    vxSpectrPlotsInfo& plots = app->spData.plots;
+    for (int k = 0; k < 4; ++k) {
+        qkplotInfo** record = recordOf(plots, k);
+        if (*record == nullptr) continue;
+        if (app->winPtr != nullptr && app->winPtr->plotPtr == *record) app->winPtr->plotPtr = nullptr;
+        qkplotdestroy(*record);
+        *record = nullptr;
+    }
+    return 0;
 }
 
 int vxSpectraPageRefreashPlots(vxInfo* app)

@@ -35,6 +35,10 @@ int vxSpectraPageDspPlotBG(vxInfo* app, qkplotInfo* plot);
 int vxSpectraPageDspPlots(vxInfo* app, qkplotInfo* plot);
 int vxSpectraGetPlotData(vxInfo* app, qkplotInfo* plot);
 int vxSpectraPageRefreashPlots(vxInfo* app);
+// Ends the page's save thread (when called on the window's thread) and
+// releases the four plot records; the program's exit and the release of the
+// main window call it, and a second call finds nothing left to release.
+int vxSpectraPageFreePlots(vxInfo* app);
 
 // Saves plots A, B and C as 24-bit bitmaps (the name chosen for A, then
 // plotB.bmp and plotC.bmp beside it), each also put on the clipboard. Runs on

@@ -65,13 +65,10 @@ protected:
     void TearDown() override
     {
         vxStopDiagProtReqData(app.get());
-        vxWorkerStop(&app->spData.savedatathrd);
-        vxSpectrPlotsInfo& pl = app->spData.plots;
-        for (qkplotInfo** r : {&pl.plotA, &pl.plotB, &pl.plotC, &pl.plotD}) {
-            if (win != nullptr && win->plotPtr == *r) win->plotPtr = nullptr;
-            if (*r != nullptr) qkplotdestroy(*r);
-            *r = nullptr;
-        }
+        // The plot records go with the main window's release; a first release
+        // here leaves the second one nothing to do.
+        vxSpectraPageFreePlots(app.get());
+        EXPECT_EQ(app->spData.plots.plotA, nullptr);
         ShippedApp::TearDown();
     }
     // A click on one of the page's buttons, as the window delivers it.
@@ -196,7 +193,7 @@ TEST_P(SpectraPage, ScansOverlaysAndSaves)
     ASSERT_EQ(click(vxSpectraAutoScanCB), 0);
     ASSERT_EQ(sp.autoScanFlag.load(), 1);
     const int before = a->dpRequest.scanCnt.load();
-    EXPECT_TRUE(tickUntil([&] { return a->dpRequest.scanCnt.load() >= before + 2 && scanOver(); }, 90));
+    EXPECT_TRUE(tickUntil([&] { return a->dpRequest.scanCnt.load() >= before + 3 && scanOver(); }, 120));
     ASSERT_EQ(click(vxSpectraAutoScanCB), 0);
     EXPECT_EQ(sp.autoScanFlag.load(), 0);
     ASSERT_TRUE(vxtest::pumpUntil([&] { return scanOver(); }, std::chrono::seconds(60)));
