@@ -225,6 +225,7 @@ int vxSpectraPageBuildTreeView(vxInfo* app)
         }
     }
     qksyswintvdsp(win, kTree, 1);
+    qksyswinTrVwExpandAll(win, kTree);   // every curve and its check box in sight
     sp.state.store(1);
     sp.tvBuildFlag = 1;
     return 0;

@@ -445,6 +445,18 @@ int qksyswintvdsp(qkwinInfo* window, int id, int show)
     return 0;
 }
 
+int qksyswinTrVwExpandAll(qkwinInfo* window, int id)
+{
+    qklogTrace("qksyswinTrVwExpandAll");
+    if (window == nullptr) return -2;
+    return withtree(window, id, [&](qkwinTrVwIDInfo* rec, qksyswinTrVwObj*) {
+        QTreeWidget* t = native(window, rec);
+        if (t == nullptr) return -2;
+        t->expandAll();
+        return 0;
+    });
+}
+
 int qksyswinTrVwList(qkwinInfo* window, int id)
 {
     qklogTrace("qksyswinTrVwList");

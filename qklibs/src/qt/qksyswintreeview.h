@@ -66,6 +66,8 @@ int qksyswinTrVwSetChkBoxByID(qkwinInfo* window, int id, int position, int check
 int qksyswinTrVwGetChkBoxByID(qkwinInfo* window, int id, int position);
 // Shows (show non-zero) or hides the tree; id 0: every tree of the window.
 int qksyswintvdsp(qkwinInfo* window, int id, int show);
+// Opens every branch of tree view id, so that all its items show. 0 or -2.
+int qksyswinTrVwExpandAll(qkwinInfo* window, int id);
 // Logs every item of the list.
 int qksyswinTrVwList(qkwinInfo* window, int id);
 // Destroys the native tree and its platform object (the record stays).
