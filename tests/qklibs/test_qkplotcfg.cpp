@@ -197,8 +197,8 @@ TEST(QkPlotCfg, ShippedPlotDefinitionsGiveWholeGridSteps)
         int gw, gh, minstep, majstep;
     };
     const Case cases[] = {
-        {"vxSpectraPlots.xml", 1460, 512, 352, 154, 11, 44}, {"vxSpectraPlots.xml", 1462, 512, 352, 154, 11, 44},
-        {"vxSpectraPlots.xml", 1464, 512, 352, 154, 11, 44}, {"vxSpectraPlots.xml", 1466, 10, 350, 154, 35, 35},
+        {"vxSpectraPlots.xml", 1460, 512, 352, 110, 11, 44}, {"vxSpectraPlots.xml", 1462, 512, 352, 110, 11, 44},
+        {"vxSpectraPlots.xml", 1464, 512, 352, 110, 11, 44}, {"vxSpectraPlots.xml", 1466, 10, 350, 110, 35, 35},
         {"vxSnapPlots.xml", 1472, 512, 512, 400, 16, 64},    {"vxSnapPlots.xml", 1474, 512, 512, 400, 16, 64},
         {"vxSnapPlots.xml", 1476, 512, 512, 400, 16, 64},
     };

@@ -130,32 +130,32 @@ TEST(QkPlotWindow, SpectraPlotsDrawnIntoTheWindowAndSavedAsBitmap)
     const std::string file = window.tree().path("plotA.bmp");
     ASSERT_EQ(qkwinplotsavebmp(w, 1460, file.c_str()), 0);
     const std::string bmp = vxtest::readFile(file);
-    ASSERT_EQ(bmp.size(), 54u + 440u * 3u * 200u);
+    ASSERT_EQ(bmp.size(), 54u + 440u * 3u * 156u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     struct Field {
         const char* what;
         size_t at;
         uint32_t want;
     };
-    const Field header[] = {{"file size", 2, 54 + 440 * 3 * 200}, {"reserved", 6, 0},   {"pixel offset", 10, 54},
-                            {"info size", 14, 40},                 {"width", 18, 440},   {"height", 22, 200},
+    const Field header[] = {{"file size", 2, 54 + 440 * 3 * 156}, {"reserved", 6, 0},   {"pixel offset", 10, 54},
+                            {"info size", 14, 40},                 {"width", 18, 440},   {"height", 22, 156},
                             {"planes, bits", 26, 1 | 24 << 16},    {"compression", 30, 0}};
     for (const Field& f : header) EXPECT_EQ(le32(bmp, f.at), f.want) << f.what;
 
-    // Plot A (relative to its corner): grid 60,22 352x154, minor lines every
+    // Plot A (relative to its corner): grid 60,22 352x110, minor lines every
     // 11 pixels, major lines every 44; 0.6875 pixels a point.
-    EXPECT_EQ(pixel(bmp, 440, 200, 65, 27), 0xFFFFFFu) << "grid background";
-    EXPECT_EQ(pixel(bmp, 440, 200, 104, 60), 0xA9A9A9u) << "major grid line (DarkGray)";
-    EXPECT_EQ(pixel(bmp, 440, 200, 5, 100), 0xF5F5F5u) << "plot background (WhiteSmoke)";
+    EXPECT_EQ(pixel(bmp, 440, 156, 65, 27), 0xFFFFFFu) << "grid background";
+    EXPECT_EQ(pixel(bmp, 440, 156, 104, 60), 0xA9A9A9u) << "major grid line (DarkGray)";
+    EXPECT_EQ(pixel(bmp, 440, 156, 5, 100), 0xF5F5F5u) << "plot background (WhiteSmoke)";
     const qkplotIDInfo& e = p->idPtr[qkplotgetIDbyItemID(p, 1460) - 1];
     const float max = e.scale.yl.max, absval = e.scale.yl.absval;
     for (int i : {60, 200, 240, 256, 280, 400}) {
-        float h = 154.0f - 154.0f * std::fabs(max - a[static_cast<size_t>(i)]) / absval;
+        float h = 110.0f - 110.0f * std::fabs(max - a[static_cast<size_t>(i)]) / absval;
         int x = 60 + static_cast<int>(i * 0.6875f + 0.6875f);
-        int y = 176 - static_cast<int>(h);
+        int y = 132 - static_cast<int>(h);
         bool onCurve = false;
         for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy) onCurve = onCurve || pixel(bmp, 440, 200, x + dx, y + dy) == 0x0000FFu;
+            for (int dy = -1; dy <= 1; ++dy) onCurve = onCurve || pixel(bmp, 440, 156, x + dx, y + dy) == 0x0000FFu;
         EXPECT_TRUE(onCurve) << "point " << i << " at " << x << "," << y;
     }
 }
