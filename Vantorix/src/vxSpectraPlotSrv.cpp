@@ -306,8 +306,9 @@ int vxSpectraPageBuildPlotBG(vxInfo* app)
 {
     qklogTrace("vxSpectraPageBuildPlotBG");
     if (app == nullptr || app->winPtr == nullptr) return -2;
-    // The image save copies the window's picture meanwhile.
-    if (app->spData.saveImageFlag.load() != 0) return 0;
+    // The image save copies the window's picture meanwhile; a scan writes the
+    // curves and their scales until it has ended.
+    if (app->spData.saveImageFlag.load() != 0 || app->spData.state.load() == 3) return 0;
     return drawAll(app, true);
 }
 
