@@ -205,14 +205,8 @@ int vxGetDiagRefreshData(vxInfo* app)
         listClear(app, kValueList);
         listAdd(app, kValueList, diag->timestamp);
 
-        vxModbusInfo& mb = app->mbData;
-        mb.modbusAddr = app->diagProt.modbusAddr;
-        mb.mbSlaveAddr = app->diagProt.modbusAddr;
-        vxAnalyzerComInfo& com = app->anaCom;
-        vxAsynFlush(app);
-        com.ibPtr = com.ibuf;
-        com.obPtr = com.obuf;
-        com.maxbyts = VX_LINKBUFSIZE;
+        vxMbPrepareLink(app);
+        const vxModbusInfo& mb = app->mbData;
 
         vxRunDiagSetMsg(app, "Sent analyzer MODBUS ON request");
         vxBuildMbDpOnMsg(app);

@@ -8,13 +8,8 @@
 #include "vxInit.h"
 #include "vxModbusProtocolSrv.h"
 
-int vxParamPageSetMbMode(vxInfo* app, const char* mode)
+void vxMbPrepareLink(vxInfo* app)
 {
-    qklogTrace("vxParamPageSetMbMode");
-    if (app == nullptr || mode == nullptr) return -2;
-    const bool on = std::strcmp(mode, "ENABLED") == 0;
-    if (!on && std::strcmp(mode, "DISABLED") != 0) return -2;
-
     // The switch commands go to the analyzer's address, and so do the frames after them.
     vxModbusInfo& mb = app->mbData;
     mb.modbusAddr = app->diagProt.modbusAddr;
@@ -24,7 +19,16 @@ int vxParamPageSetMbMode(vxInfo* app, const char* mode)
     com.ibPtr = com.ibuf;
     com.obPtr = com.obuf;
     com.maxbyts = VX_LINKBUFSIZE;
+}
 
+int vxParamPageSetMbMode(vxInfo* app, const char* mode)
+{
+    qklogTrace("vxParamPageSetMbMode");
+    if (app == nullptr || mode == nullptr) return -2;
+    const bool on = std::strcmp(mode, "ENABLED") == 0;
+    if (!on && std::strcmp(mode, "DISABLED") != 0) return -2;
+
+    vxMbPrepareLink(app);
     if (!on) {
         vxBuildMbDpOffMsg(app);
         vxSendMbReqMsg(app);

@@ -15,3 +15,6 @@
 // (Yes 0, No -2). Off: no answer is awaited. 0 otherwise; -2 for any other
 // mode text.
 int vxParamPageSetMbMode(vxInfo* app, const char* mode);
+// Modbus frames to the analyzer's diagnostic address, the link flushed and its
+// buffers at their start: what every Modbus exchange of a page begins with.
+void vxMbPrepareLink(vxInfo* app);
