@@ -431,15 +431,11 @@ int vxParamPlUpdateOkCB(qkwinInfo* window)
     return 0;
 }
 
+// The parameter dialog shows values only: its Cancel does what OK does.
 int vxParamPlUpdateCancelCB(qkwinInfo* window)
 {
     qklogTrace("vxParamPlUpdateCancelCB");
-    vxInfo* app = vxAppOf(window);
-    if (app == nullptr) return -2;
-    if (window->actitemevent != kClickEvent) return 0;
-    closeWaitingDialog(app);
-    qksyswindlgexit(window);
-    return 0;
+    return vxParamPlUpdateOkCB(window);
 }
 
 int vxParamsCaptureDataCB(qkwinInfo* window)
