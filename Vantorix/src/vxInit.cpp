@@ -189,6 +189,12 @@ int vxFreeResources(vxInfo* app)
 int vxRunDiagSaveDataFile(vxInfo* app)
 {
     qklogTrace("vxRunDiagSaveDataFile");
+    return vxRunDiagSaveDataFileFrom(app, app != nullptr ? app->winPtr : nullptr);
+}
+
+int vxRunDiagSaveDataFileFrom(vxInfo* app, qkwinInfo* owner)
+{
+    qklogTrace("vxRunDiagSaveDataFileFrom");
     if (app == nullptr || app->dataFile.path[0] == '\0') return -2;
     vxFileInfo& data = app->dataFile;
     if (data.fdp != nullptr) {
@@ -208,7 +214,7 @@ int vxRunDiagSaveDataFile(vxInfo* app)
         qkstrfmt(name, sizeof name, "%.*sCopy%s", static_cast<int>(dot - data.path), data.path, dot);
 
     int status = 0;
-    if (qksyswinfiledlg(app->winPtr, 1, "", name, sizeof name) == 1 && name[0] != '\0') {
+    if (qksyswinfiledlg(owner, 1, "", name, sizeof name) == 1 && name[0] != '\0') {
         status = qkfilecp(data.path, name);
         if (status == 0) qklogf("vxRunDiagSaveDataFile", "Saved data file as: %s", name);
         data.fdp = qkfileopen(data.path, "w+");

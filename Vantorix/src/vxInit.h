@@ -39,3 +39,5 @@ int vxTcpClose(vxInfo* app);
 // ("Saved data file as: %s") and the capture starts afresh, otherwise it goes
 // on appending. Back in the home folder afterwards. 0, or the copy's status.
 int vxRunDiagSaveDataFile(vxInfo* app);
+// The same with the dialog over owner (a window in front of the main window).
+int vxRunDiagSaveDataFileFrom(vxInfo* app, qkwinInfo* owner);

@@ -17,15 +17,6 @@ constexpr int kOverlayStep = 70;
 constexpr int kDefaultCurveBytes = 1024;
 constexpr int kTrendPlot = 1466;
 
-// Samples a curve's buffer holds: the stored reference arrays are shorter
-// than the spectrum blocks of the scan stores.
-int curveCapacity(const vxSpectraPageInfo& sp, const void* data)
-{
-    for (const int16_t* ref : {sp.hc12ach2odp, sp.hc12ach2osp, sp.hc12acco2})
-        if (data == ref) return VX_REFSAMPLES;
-    return VX_SPECSAMPLES;
-}
-
 void setScale(vxSpectraPageInfo& sp, vxSpectraCurveScale& scale, int plotid)
 {
     std::memset(&scale, 0, sizeof scale);
@@ -36,7 +27,7 @@ void setScale(vxSpectraPageInfo& sp, vxSpectraCurveScale& scale, int plotid)
         if (e.plotid != plotid || e.dataPtr == nullptr) continue;
         scale.dataCnt = e.dataCnt / 2;
         scale.list[scale.listCnt++] = static_cast<int16_t*>(e.dataPtr);
-        capacity = std::min(capacity, curveCapacity(sp, e.dataPtr));
+        capacity = std::min(capacity, vxSpectraCurveCapacity(sp, e.dataPtr));
     }
     // The last curve's count is taken for all; it never reads past the
     // shortest buffer of the plot.
@@ -45,6 +36,13 @@ void setScale(vxSpectraPageInfo& sp, vxSpectraCurveScale& scale, int plotid)
 }
 
 }  // namespace
+
+int vxSpectraCurveCapacity(const vxSpectraPageInfo& sp, const void* data)
+{
+    for (const int16_t* ref : {sp.hc12ach2odp, sp.hc12ach2osp, sp.hc12acco2})
+        if (data == ref) return VX_REFSAMPLES;
+    return VX_SPECSAMPLES;
+}
 
 int vxSpectraGetOvColor(vxInfo* app, qkwinpalettedef* colour)
 {

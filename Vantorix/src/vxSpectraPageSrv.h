@@ -15,5 +15,8 @@ int vxSpectraGetOvColor(vxInfo* app, qkwinpalettedef* colour);
 int vxSpectraCheckScan(vxInfo* app);
 // The common range of the curves of plots A, B and C (scaleA-C). 0.
 int vxSpectraSetCurveScale(vxInfo* app);
+// Samples the buffer of a curve holds: the stored reference curves are
+// shorter than the spectrum blocks of the scan stores.
+int vxSpectraCurveCapacity(const vxSpectraPageInfo& sp, const void* data);
 // max, min and absval of the first dataCnt samples of every curve of scale. 0, -2 without one.
 int vxSpectraGetCurveScale(vxSpectraCurveScale* scale);

@@ -26,6 +26,8 @@
 #include "vxInit.h"
 #include "vxModbusProtocolSrv.h"
 #include "vxRequestDiagProtData.h"
+#include "vxSpectraPageSrv.h"
+#include "vxSpectraSnapSrv.h"
 #include "vxSpectraTreeSrv.h"
 #include "vxWinSrv.h"
 #include "vxWorkerSrv.h"
@@ -77,14 +79,6 @@ const vxSpectraCurveScale* scaleOf(const vxSpectrPlotsInfo& plots, int plotid)
     case 1464: return &plots.scaleC;
     default: return nullptr;
     }
-}
-
-// Samples the buffer of a curve holds (the stored references are shorter).
-int capacityOf(const vxSpectraPageInfo& sp, const void* data)
-{
-    for (const int16_t* ref : {sp.hc12ach2odp, sp.hc12ach2osp, sp.hc12acco2})
-        if (data == ref) return VX_REFSAMPLES;
-    return VX_SPECSAMPLES;
 }
 
 bool redrawHeld(const vxInfo* app)
@@ -326,7 +320,7 @@ int vxSpectraPageFreePlots(vxInfo* app)
         qkplotdestroy(*record);
         *record = nullptr;
     }
-    return 0;
+    return vxSpectraSnapFreePlots(app);
 }
 
 int vxSpectraPageRefreashPlots(vxInfo* app)
@@ -426,14 +420,19 @@ int vxSpectraGetPlotData(vxInfo* app, qkplotInfo* plot)
         qkplotsetdatascalendx(plot, id, 1);
         return 0;
     }
-    if (plots.dataPtr == nullptr) return -2;
+    return vxSpectraBindCurve(plot, id, plots.dataPtr, scaleOf(plots, plots.plotid));
+}
+
+int vxSpectraBindCurve(qkplotInfo* plot, int id, const void* samples, const vxSpectraCurveScale* scale)
+{
+    qklogTrace("vxSpectraBindCurve");
+    if (plot == nullptr || samples == nullptr) return -2;
     qkplotsetdatacnt(plot, id, kCurvePoints);
     qkplotsetdatatype(plot, id, QKPLOT_DATA_SHORT);
-    qkplotsetdataptr(plot, id, plots.dataPtr);
+    qkplotsetdataptr(plot, id, samples);
     if (qkplotgetdata(plot, id) != 0) return -2;
     qkplotsetscalenormstate(plot, id, 0);
     qkplotsetscaletype(plot, id, 1);
-    const vxSpectraCurveScale* scale = scaleOf(plots, plots.plotid);
     float max = scale != nullptr ? static_cast<float>(scale->max) : 0.0f;
     const float min = scale != nullptr ? static_cast<float>(scale->min) : 0.0f;
     // A plot of flat curves still needs a range to draw its labels.
@@ -494,6 +493,17 @@ int vxSpectraSaveData(vxInfo* app)
         if (app->winPtr != nullptr) qkwinstatchgcolor(app->winPtr, kSaveDataStatic, 1, "DodgerBlue2");
         return -2;
     }
+    vxSpectraWriteCurves(app, data.fdp, "Vantorix Spectra Data", sp.plots.plotList, sp.plots.plotListCnt, 0);
+    const int status = vxRunDiagSaveDataFile(app);
+    if (app->winPtr != nullptr) qkwinstatchgcolor(app->winPtr, kSaveDataStatic, 1, "DodgerBlue2");
+    return status;
+}
+
+int vxSpectraWriteCurves(vxInfo* app, FILE* f, const char* heading, const vxSpectraPlotData* list, int listCnt,
+                         int plotid)
+{
+    qklogTrace("vxSpectraWriteCurves");
+    if (app == nullptr || f == nullptr || list == nullptr || heading == nullptr) return -2;
     // The named curves in list order, each with the samples that are its own.
     struct Column {
         const vxSpectraPlotData* curve;
@@ -501,16 +511,16 @@ int vxSpectraSaveData(vxInfo* app)
     };
     Column cols[VX_MAXPLOTLIST];
     int colCnt = 0, rows = 0;
-    const vxSpectrPlotsInfo& plots = sp.plots;
-    for (int i = 0; i < plots.plotListCnt && i < VX_MAXPLOTLIST; ++i) {
-        const vxSpectraPlotData& c = plots.plotList[i];
+    for (int i = 0; i < listCnt && i < VX_MAXPLOTLIST; ++i) {
+        const vxSpectraPlotData& c = list[i];
         if (c.state != 1 || c.plotName[0] == '\0' || c.plotid == kTrendPlot) continue;
-        const int own = c.dataPtr != nullptr ? std::clamp(c.dataCnt / 2, 0, capacityOf(sp, c.dataPtr)) : 0;
+        if (plotid != 0 && c.plotid != plotid) continue;
+        const int own =
+            c.dataPtr != nullptr ? std::clamp(c.dataCnt / 2, 0, vxSpectraCurveCapacity(app->spData, c.dataPtr)) : 0;
         cols[colCnt++] = {&c, own};
         rows = std::max(rows, c.dataCnt / 2);
     }
-    FILE* f = data.fdp;
-    std::fputs("Vantorix Spectra Data\r\n", f);
+    std::fprintf(f, "%s\r\n", heading);
     std::fputs("Index", f);
     for (int k = 0; k < colCnt; ++k) std::fprintf(f, "\t%s", cols[k].curve->plotName);
     std::fputs("\r\n", f);
@@ -524,10 +534,7 @@ int vxSpectraSaveData(vxInfo* app)
         }
         std::fputs("\r\n", f);
     }
-    std::fflush(f);
-    const int status = vxRunDiagSaveDataFile(app);
-    if (app->winPtr != nullptr) qkwinstatchgcolor(app->winPtr, kSaveDataStatic, 1, "DodgerBlue2");
-    return status;
+    return std::fflush(f) == 0 ? 0 : -1;
 }
 
 int vxSpectraGetH2OpeakType(vxInfo* app)

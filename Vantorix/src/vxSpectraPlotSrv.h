@@ -9,6 +9,8 @@
 // save is requested or running the plots are not redrawn.
 #pragma once
 
+#include <cstdio>
+
 #include "qkwinsrv.h"
 #include "vxMain.h"
 
@@ -34,6 +36,9 @@ int vxSpectraPageBuildPlotBG(vxInfo* app);
 int vxSpectraPageDspPlotBG(vxInfo* app, qkplotInfo* plot);
 int vxSpectraPageDspPlots(vxInfo* app, qkplotInfo* plot);
 int vxSpectraGetPlotData(vxInfo* app, qkplotInfo* plot);
+// Binds 512 samples of a curve to plot entry id with the left range of scale
+// (a flat range becomes one unit high). 0, -2 without samples.
+int vxSpectraBindCurve(qkplotInfo* plot, int id, const void* samples, const vxSpectraCurveScale* scale);
 int vxSpectraPageRefreashPlots(vxInfo* app);
 // Ends the page's save thread (when called on the window's thread) and
 // releases the four plot records; the program's exit and the release of the
@@ -47,6 +52,12 @@ int vxSpectraSaveImage(vxInfo* app);
 // Writes the named curves of the plot list as tab-separated text into the
 // data file and offers to save it. 0, -2 when the file cannot be opened.
 int vxSpectraSaveData(vxInfo* app);
+// Writes heading, "Index" with the names and one row per point of the named
+// curves of list (those of plotid, or all but the trend for 0), tab
+// separated, each line ended by CR LF; a curve's rows past its own samples
+// stay empty. 0, -1 when the file could not be written, -2 without a file.
+int vxSpectraWriteCurves(vxInfo* app, FILE* f, const char* heading, const vxSpectraPlotData* list, int listCnt,
+                         int plotid);
 // Asks a 2F analyzer of ID type 2 for its H2O peak type (holding register
 // 43307): 290 makes it type 1. Link buffers are reset in any case.
 int vxSpectraGetH2OpeakType(vxInfo* app);

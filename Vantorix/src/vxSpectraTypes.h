@@ -280,6 +280,16 @@ struct vxSpectrWinPlotInfo {
     vxSpectraCurveScale scale;
     qkwinTextInfo* txtStr;             // the text record of the FC10 read-out
     vxSpectraPlotData plotList[VX_MAXPLOTLIST];
+    // The snapshot keeps the scan it was opened with: the curves' samples and
+    // the FC10 values are copied (the page's buffers go on with the next scan,
+    // written by the scan worker while this window draws on its own thread).
+    int16_t samples[VX_MAXPLOTLIST][VX_SPECSAMPLES];
+    int fc10Cnt;
+    vxSpectraFC10Data fc10[VX_MAXFC10];
+    // Each snapshot window has its own cursor read-out: the three windows run
+    // on three threads.
+    vxSpectraXYposInfo xyPos;
+    int cursorInside;                  // the cursor shape shown: 1 the cross over the grid
 };
 
 // ---- spectra page ------------------------------------------------------------------------
@@ -309,7 +319,6 @@ struct vxSpectraPageInfo {
     int16_t hc12ach2odp[VX_REFSAMPLES];  // stored reference curves (dpid 400101-400103)
     int16_t hc12ach2osp[VX_REFSAMPLES];
     int16_t hc12acco2[VX_REFSAMPLES];
-    vxSpectraXYposInfo xyPos;
     vxSpectraReqInfo diagReqList[VX_MAXREQUESTS];
     vxSpectraAppInfo f2;               // profiles of the three applications
     vxSpectraAppInfo ns;
@@ -320,9 +329,9 @@ struct vxSpectraPageInfo {
     vxSpectrWinPlotInfo winPlotA;
     vxSpectrWinPlotInfo winPlotB;
     vxSpectrWinPlotInfo winPlotC;
-    vxSpectrWinPlotInfo* winPlotPtr;   // the snapshot in use
-    qkwinInfo* winPlotPtrA;            // the snapshot windows
-    qkwinInfo* winPlotPtrB;
-    qkwinInfo* winPlotPtrC;
+    std::atomic<vxSpectrWinPlotInfo*> winPlotPtr;   // the snapshot opened or drawn last
+    std::atomic<qkwinInfo*> winPlotPtrA;            // the snapshot windows while open
+    std::atomic<qkwinInfo*> winPlotPtrB;
+    std::atomic<qkwinInfo*> winPlotPtrC;
     vxthreadInfo savedatathrd;         // the image-saving thread
 };

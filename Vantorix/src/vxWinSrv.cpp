@@ -35,6 +35,7 @@
 #include "vxRemoteSrv.h"
 #include "vxRunDiagSrv.h"
 #include "vxSpectraPlotSrv.h"
+#include "vxSpectraSnapSrv.h"
 #include "vxSpectraTreeSrv.h"
 
 namespace {
@@ -128,6 +129,9 @@ qkwincallback builtCallback(const char* name)
         {"vxSpectraOverlayScanCB", vxSpectraOverlayScanCB},
         {"vxSpectraSaveImageCB", vxSpectraSaveImageCB},
         {"vxSpectraSaveDataCB", vxSpectraSaveDataCB},
+        {"vxSpectraSnapShotWinCB", vxSpectraSnapShotWinCB},
+        {"vxSpectraSaveWinImageCB", vxSpectraSaveWinImageCB},
+        {"vxSpectraSaveWinDataCB", vxSpectraSaveWinDataCB},
     };
     for (const Built& b : built)
         if (std::strcmp(b.name, name) == 0) return b.address;

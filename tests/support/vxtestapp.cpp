@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 
 #include <filesystem>
@@ -126,9 +127,15 @@ std::string labelText(int id)
 
 void press(int id)
 {
-    QAbstractButton* button = shown<QAbstractButton>(id);
-    ASSERT_NE(button, nullptr) << "button " << id;
-    button->click();
+    if (QAbstractButton* button = shown<QAbstractButton>(id)) {
+        button->click();
+        return;
+    }
+    // A static with a callback is pressed with the space bar, as a user can.
+    QWidget* pressable = shown<QWidget>(id);
+    ASSERT_TRUE(pressable != nullptr && pressable->property("qkwinpress").toBool()) << "button " << id;
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QApplication::sendEvent(pressable, &space);
 }
 
 void choose(int id, const std::string& text)
