@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libmodbus-dev
   fonts-dejavu-core
+  python3-markdown
   qt6-base-dev libgl-dev
 )
 
