@@ -74,6 +74,7 @@ img { max-width: 100%; border: 1px solid #999; margin: .5em 0; }
   body { max-width: none; margin: 0; font-size: 10pt; }
   h2 { page-break-after: avoid; }
   pre, table, img { page-break-inside: avoid; }
+  img { max-width: 80%; max-height: 10cm; }
   a { color: inherit; text-decoration: none; }
 }
 """
