@@ -140,7 +140,7 @@ int qkhelpwinlistcb(qkwinInfo* window)
     if (qkhelpwinFindDocument(doc, path, sizeof path) != 0) {
         qklogf("qkhelpwinlistcb", "Document not found: %s", doc->name);
         char text[512];
-        qkstrfmt(text, sizeof text, "Document not found:\n%s", doc->name);
+        qkstrfmt(text, sizeof text, "Document not found: %s", doc->name);
         qkhelpwinMsgError(app, text);
         return -2;
     }

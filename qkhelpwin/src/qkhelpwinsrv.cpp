@@ -106,6 +106,7 @@ int qkhelpwinFillList(qkhelpwinInfo* app)
         if (qkwinlistadditem(app->winPtr, QKHELPWIN_LISTID, qkhelpwinFileName(d.name)) != 0) continue;
         app->rowDoc[app->rowCnt++] = i;
     }
+    qklogf("qkhelpwinFillList", "Documents listed: %d of %d", app->rowCnt, doc.cnt);
     return app->rowCnt;
 }
 
