@@ -13,6 +13,11 @@ repo="$(cd "$(dirname "$0")/.." && pwd)"
 "$repo/scripts/setup.sh"
 "$repo/scripts/build.sh" release
 mkdir -p "$repo/bin" "$repo/logs" "$repo/dev"
+# The programs run in bin/ (vxMain's Help menu starts ./qkhelpwin from there):
+# the built ones are linked in, so `cd bin && ./qkhelpwin` works too.
+for prog in vxMain vxStop qkhelpwin; do
+  ln -sfn "$repo/build/release/bin/$prog" "$repo/bin/$prog"
+done
 cd "$repo/bin"
 if [ "${VX_EMULATOR:-1}" != "0" ]; then
   "$repo/build/release/bin/anaemu" --personality ns --pty 0 --dev-dir ../dev \
