@@ -10,6 +10,7 @@ jobs="${VX_TEST_JOBS:-2}"
 echo "== release build and tests"
 "$repo/scripts/build.sh" release
 ctest --test-dir "$repo/build/release" -j "$jobs" --output-on-failure --timeout 300
+"$repo/scripts/soak.sh" 1
 "$repo/scripts/check-leftovers.sh" "$repo/build/release"
 
 echo "== sanitizer build and tests"
