@@ -27,6 +27,7 @@ char g_outbuf[4096];
 
 qkhelpwinInfo* qkhelpwinAppOf(const qkwinInfo* window)
 {
+    qklogTrace("qkhelpwinAppOf");
     if (window != nullptr && window->appPtr != nullptr) return static_cast<qkhelpwinInfo*>(window->appPtr);
     return qkhelpwinPtr;
 }

@@ -36,6 +36,7 @@ void replaceKind(qkhelpdocIdInfo& doc, const char* kind, const char* viewer)
 
 bool qkhelpwinDocUsed(const qkhelpdocIdInfo* doc)
 {
+    qklogTrace("qkhelpwinDocUsed");
     return doc != nullptr && std::strstr(doc->name, "NOTUSED") == nullptr;
 }
 
@@ -53,6 +54,7 @@ bool qkhelpwinPathValue(const char* text, char* out, size_t size)
 
 const char* qkhelpwinFileName(const char* name)
 {
+    qklogTrace("qkhelpwinFileName");
     if (name == nullptr) return "";
     const char* sep = std::strrchr(name, '\\');
     if (sep == nullptr) sep = std::strrchr(name, '/');
