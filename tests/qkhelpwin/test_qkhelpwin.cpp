@@ -6,9 +6,12 @@
 // on PATH. The screenshot stays in the build tree to be looked at.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
+#include <vector>
 
 #include "vxtestsupport.h"
 
