@@ -26,12 +26,12 @@ namespace {
 // A configuration file whole, as it stands on disk.
 bool readWhole(const char* path, std::string& out) { return qkfilereadwhole(path, out, QKCFG_MAXFILESIZE); }
 
-// A zeroed buffer of size bytes holding text (text.size() < size).
-char* newTextBuffer(const std::string& text, size_t size)
+// A zeroed buffer of size bytes holding the len bytes of text (len < size).
+char* newTextBuffer(const char* text, size_t len, size_t size)
 {
     char* buf = static_cast<char*>(qksysMemAllocate(nullptr, size));
     std::memset(buf, 0, size);
-    std::memcpy(buf, text.data(), text.size());
+    std::memcpy(buf, text, len);
     return buf;
 }
 
@@ -154,8 +154,14 @@ int qkcfgaddxmltype(qkcfgsrvInfo* reader, const char* name, int type)
     qklogTrace("qkcfgaddxmltype");
     if (reader == nullptr) return -2;
     int n = reader->numArgs;
-    reader->argsPtr = static_cast<qkcfgsrvArgInfo*>(
-        qksysMemAllocate(reader->argsPtr, sizeof(qkcfgsrvArgInfo) * static_cast<size_t>(n + 1)));
+    // The table doubles when it is full (its size is the power of two at or
+    // above numArgs): a window vocabulary of hundreds of keys would otherwise
+    // copy the whole table for every key.
+    if (n <= 0 || (n & (n - 1)) == 0) {
+        const size_t slots = n <= 0 ? 1 : 2 * static_cast<size_t>(n);
+        reader->argsPtr = static_cast<qkcfgsrvArgInfo*>(
+            qksysMemAllocate(reader->argsPtr, sizeof(qkcfgsrvArgInfo) * slots));
+    }
     qkcfgsrvArgInfo* arg = &reader->argsPtr[n];
     std::memset(arg, 0, sizeof *arg);
     arg->type = type;
@@ -226,9 +232,20 @@ int qkcfggetfile(qkcfgsrvInfo* reader)
         qklogf("qkcfggetfile", "no path name");
         return -2;
     }
+    return qkcfgsettext(reader, text.data(), text.size());
+}
+
+int qkcfgsettext(qkcfgsrvInfo* reader, const char* text, size_t len)
+{
+    qklogTrace("qkcfgsettext");
+    if (reader == nullptr) return -2;
+    if (text == nullptr || len == 0 || len > QKCFG_MAXFILESIZE) {
+        qklogf("qkcfgsettext", "no text");
+        return -2;
+    }
     qksysMemFree(reader->cfgBufPtr);
-    reader->size = static_cast<int>(2 * text.size());
-    reader->cfgBufPtr = newTextBuffer(text, static_cast<size_t>(reader->size));
+    reader->size = static_cast<int>(2 * len);
+    reader->cfgBufPtr = newTextBuffer(text, len, static_cast<size_t>(reader->size));
     reader->rec.ndx = 0;
     reader->rec.ptr = reader->cfgBufPtr;
     if (reader->audit & QKCFG_AUD_COPY) qkcfgauditfle(reader, 1);
@@ -350,7 +367,15 @@ int qkcfggetuserdefs(qkcfgsrvInfo* reader)
         qklogf("qkcfggetuserdefs", "no path name");
         return -2;
     }
-    if (reader->cfgBufPtr == nullptr || reader->size <= 0) return 0;
+    return qkcfgsetuserdefs(reader, defs.data(), defs.size());
+}
+
+int qkcfgsetuserdefs(qkcfgsrvInfo* reader, const char* text, size_t len)
+{
+    qklogTrace("qkcfgsetuserdefs");
+    if (reader == nullptr || (text == nullptr && len > 0)) return -2;
+    if (reader->cfgBufPtr == nullptr || reader->size <= 0 || len == 0) return 0;
+    const std::string defs(text, len);
 
     // Only the text not read yet is changed, so the cursor keeps its place and
     // the tokens take effect in the records after the definition block.
@@ -455,11 +480,11 @@ int qkcfgrecloop(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop)
     return 0;
 }
 
-int qkcfgload(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop)
+namespace {
+
+// A loaded text from its first record: line-feed records, comments cut out.
+int walkText(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop)
 {
-    qklogTrace("qkcfgload");
-    if (reader == nullptr || loop == nullptr) return -2;
-    if (qkcfggetfile(reader) != 0) return -2;
     qkcfgsetdelm(reader, 10);
     qkcfgdelcomments(reader);
     reader->cnt = 0;
@@ -467,13 +492,31 @@ int qkcfgload(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop)
     return qkcfgrecloop(reader, loop);
 }
 
-int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloopInfo* loop)
+}  // namespace
+
+int qkcfgload(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop)
 {
-    qklogTrace("qkcfgreadinclude");
+    qklogTrace("qkcfgload");
     if (reader == nullptr || loop == nullptr) return -2;
+    if (qkcfggetfile(reader) != 0) return -2;
+    return walkText(reader, loop);
+}
+
+int qkcfgloadtext(qkcfgsrvInfo* reader, const char* text, size_t len, const qkcfgloopInfo* loop)
+{
+    qklogTrace("qkcfgloadtext");
+    if (reader == nullptr || loop == nullptr) return -2;
+    if (qkcfgsettext(reader, text, len) != 0) return -2;
+    return walkText(reader, loop);
+}
+
+namespace {
+
+bool includeAllowed(const qkcfgsrvInfo* reader, const char* fileName)
+{
     if (fileName == nullptr || fileName[0] == '\0') {
         qklogf("qkcfgreadinclude", "no path name");
-        return -2;
+        return false;
     }
     // An include that includes itself, directly or through others, would never
     // end: a file already being read is not read again, and includes nested
@@ -482,15 +525,43 @@ int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloop
     for (const std::string& open : tqk_cfgincchain) cycle = cycle || sameFile(open, fileName);
     if (cycle) {
         qklogf("qkcfgreadinclude", "include file: %s is already being read, skipped", fileName);
-        return -2;
+        return false;
     }
     if (reader->incdepth >= QKCFG_MAXINCDEPTH) {
         qklogf("qkcfgreadinclude", "include depth: %d reached, file: %s skipped", QKCFG_MAXINCDEPTH, fileName);
-        return -2;
+        return false;
     }
+    return true;
+}
+
+int includeText(qkcfgsrvInfo* reader, const char* fileName, const std::string& text, const qkcfgloopInfo* loop);
+
+}  // namespace
+
+int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloopInfo* loop)
+{
+    qklogTrace("qkcfgreadinclude");
+    if (reader == nullptr || loop == nullptr) return -2;
+    if (!includeAllowed(reader, fileName)) return -2;
     std::string text;
     if (!readWhole(fileName, text) || text.empty()) return 0;
+    return includeText(reader, fileName, text, loop);
+}
 
+int qkcfgreadincludetext(qkcfgsrvInfo* reader, const char* fileName, const char* text, size_t len,
+                         const qkcfgloopInfo* loop)
+{
+    qklogTrace("qkcfgreadincludetext");
+    if (reader == nullptr || loop == nullptr || (text == nullptr && len > 0)) return -2;
+    if (!includeAllowed(reader, fileName)) return -2;
+    if (len == 0) return 0;
+    return includeText(reader, fileName, std::string(text, len), loop);
+}
+
+namespace {
+
+int includeText(qkcfgsrvInfo* reader, const char* fileName, const std::string& text, const qkcfgloopInfo* loop)
+{
     reader->incdepth++;
     tqk_cfgincchain.emplace_back(fileName);
     // The reader's place in the including text, restored however the include
@@ -515,7 +586,7 @@ int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloop
     } restore{reader, reader->cnt, reader->size, reader->cfgBufPtr, reader->rec};
 
     int size = static_cast<int>(text.size()) + 1024;
-    reader->cfgBufPtr = newTextBuffer(text, static_cast<size_t>(size));
+    reader->cfgBufPtr = newTextBuffer(text.data(), text.size(), static_cast<size_t>(size));
     reader->size = size;
     reader->cnt = 0;
     reader->rec.ndx = 0;
@@ -527,6 +598,8 @@ int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloop
     if (reader->audit & QKCFG_AUD_COPY) qkcfgauditfle(reader, 1);
     return 0;
 }
+
+}  // namespace
 
 // ---- package stack -----------------------------------------------------------
 

@@ -95,7 +95,8 @@ struct qkcfgsrvInfo {
 };
 
 // ---- the reader's operations ---------------------------------------------
-// Appends a key slot (the slot table grows by one); returns 0.
+// Appends a key slot (argsPtr holds numArgs slots; its table doubles when
+// full); returns 0.
 int qkcfgaddxmltype(qkcfgsrvInfo* reader, const char* name, int type);
 // 0 when name is registered, else "config name: %s not registered" and -2.
 int qkcfgvalxmltype(qkcfgsrvInfo* reader, const char* name);
@@ -105,6 +106,10 @@ int qkcfgsetdelm(qkcfgsrvInfo* reader, int delimiter);
 // (an earlier text is released) and resets the cursor; audit copy with bit
 // 512. An empty name, an empty or unreadable file: "no path name", -2.
 int qkcfggetfile(qkcfgsrvInfo* reader);
+// Takes len bytes of text already in memory as the reader's text, as
+// qkcfggetfile does with a file's text (a zero byte ends it). Empty text:
+// "no text", -2. qkcfggetfile goes through here.
+int qkcfgsettext(qkcfgsrvInfo* reader, const char* text, size_t len);
 // Cuts out every comment "<!--" ... "-->"; an opening mark without a closing
 // mark after it stops the removal there. Returns 0.
 int qkcfgdelcomments(qkcfgsrvInfo* reader);
@@ -124,6 +129,9 @@ int qkcfggetxmlparam(qkcfgsrvInfo* reader);
 // whose replacements would not fit the text buffer is left out (logged).
 // Returns 0; -2 with "no path name" when defName is empty or unreadable.
 int qkcfggetuserdefs(qkcfgsrvInfo* reader);
+// Applies the len bytes of user definitions already in memory the same way
+// (qkcfggetuserdefs goes through here). 0, -2 for a missing reader.
+int qkcfgsetuserdefs(qkcfgsrvInfo* reader, const char* text, size_t len);
 // Logs size and name, advances tfndx; mode 1 writes the text to
 // "tmpcfg<tfndx>.txt" in the working directory, mode 2 dumps it into the log.
 int qkcfgauditfle(qkcfgsrvInfo* reader, int mode);
@@ -178,6 +186,9 @@ int qkcfgrecloop(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop);
 // file cannot be loaded (the loop is not run). The client resets its package
 // stack before the call.
 int qkcfgload(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop);
+// The same for a text already in memory (path, when set, names it in the log
+// and in the include checks). -2 for an empty text.
+int qkcfgloadtext(qkcfgsrvInfo* reader, const char* text, size_t len, const qkcfgloopInfo* loop);
 // Reads the include file fileName in place: its records are walked with the
 // same handlers (short records skipped), then the reader's count, text and
 // cursor are restored. Returns 0 (also when the file holds nothing readable),
@@ -186,6 +197,10 @@ int qkcfgload(qkcfgsrvInfo* reader, const qkcfgloopInfo* loop);
 // nor is an include nested deeper than QKCFG_MAXINCDEPTH: both are logged and
 // give -2.
 int qkcfgreadinclude(qkcfgsrvInfo* reader, const char* fileName, const qkcfgloopInfo* loop);
+// The same for an include whose len bytes of text are already in memory;
+// fileName names it for the cycle and depth checks.
+int qkcfgreadincludetext(qkcfgsrvInfo* reader, const char* fileName, const char* text, size_t len,
+                         const qkcfgloopInfo* loop);
 
 // ---- package stack of a client -------------------------------------------
 // codes holds capacity entries, *top is the index of the innermost package.

@@ -54,14 +54,22 @@ int qkdatagetfile(qkdatasrvInfo* record)
         qklogf("qkdatagetfile", "could not read file: %s", record->path);
         return -2;
     }
-    qksysMemFree(record->inbufPtr);
-    record->size = static_cast<int>(text.size()) + 128;
-    record->inbufPtr = static_cast<char*>(qksysMemAllocate(nullptr, static_cast<size_t>(record->size)));
-    std::memset(record->inbufPtr, 0, static_cast<size_t>(record->size));
-    std::memcpy(record->inbufPtr, text.data(), text.size());
+    qkdatasettext(record, text.data(), text.size());
     if (record->audit & QKDATA_AUD_READ)
         qklogf("qkdatagetfile", "read: %d bytes from file: %s", static_cast<int>(text.size()), record->path);
     return static_cast<int>(text.size());
+}
+
+int qkdatasettext(qkdatasrvInfo* record, const char* text, size_t len)
+{
+    qklogTrace("qkdatasettext");
+    if (record == nullptr || (text == nullptr && len > 0) || len > kMaxDataFile) return -2;
+    qksysMemFree(record->inbufPtr);
+    record->size = static_cast<int>(len) + 128;
+    record->inbufPtr = static_cast<char*>(qksysMemAllocate(nullptr, static_cast<size_t>(record->size)));
+    std::memset(record->inbufPtr, 0, static_cast<size_t>(record->size));
+    if (len > 0) std::memcpy(record->inbufPtr, text, len);
+    return static_cast<int>(len);
 }
 
 int qkdatadelcomments(qkdatasrvInfo* record)

@@ -4,6 +4,8 @@
 // Used on the thread that loads the plot; the record belongs to its caller.
 #pragma once
 
+#include <cstddef>
+
 // Audit bits.
 enum : int {
     QKDATA_AUD_READ = 1,     // "read: %d bytes from file: %s"
@@ -32,6 +34,9 @@ int qkdatasetcomment(qkdatasrvInfo* record, const char* start, const char* end);
 // bytes read, or -2 when the file cannot be read. A zero byte in the file ends
 // its text.
 int qkdatagetfile(qkdatasrvInfo* record);
+// Takes len bytes of text already in memory the same way (qkdatagetfile goes
+// through here); returns len, or -2 for a missing record or text.
+int qkdatasettext(qkdatasrvInfo* record, const char* text, size_t len);
 // Cuts out every comment from cstart to the next cend; a start mark without
 // an end mark after it stops the removal and the rest stays as it is.
 // Returns the bytes removed.

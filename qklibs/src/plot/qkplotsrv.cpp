@@ -292,9 +292,19 @@ int qkplotsetmsgflg(qkplotInfo* plot, int flag)
 
 // ---- definition files ----------------------------------------------------------------------
 
-int qkplotcfgread(qkplotInfo* plot)
+namespace {
+
+// The definition text: the plot's file when text is null, else len bytes
+// already in memory.
+struct Source {
+    const char* text;
+    size_t len;
+};
+
+int loadFrom(qkplotInfo* plot, Source src);
+
+int readFrom(qkplotInfo* plot, Source src)
 {
-    qklogTrace("qkplotcfgread");
     if (plot == nullptr) return -2;
     releaseReader(plot);
     auto* r = static_cast<qkcfgsrvInfo*>(qksysMemAllocate(nullptr, sizeof(qkcfgsrvInfo)));
@@ -307,10 +317,25 @@ int qkplotcfgread(qkplotInfo* plot)
         qkplotcfgsetpkgfunc(plot);
         qkplotcfgsetelmfunc(plot);
         plot->actid = 0;
-        rc = qkplotcfgload(plot);
+        rc = loadFrom(plot, src);
     }
     releaseReader(plot);
     return rc == 0 ? 0 : -2;
+}
+
+}  // namespace
+
+int qkplotcfgread(qkplotInfo* plot)
+{
+    qklogTrace("qkplotcfgread");
+    return readFrom(plot, Source{nullptr, 0});
+}
+
+int qkplotcfgreadtext(qkplotInfo* plot, const char* text, size_t len)
+{
+    qklogTrace("qkplotcfgreadtext");
+    if (text == nullptr) return -2;
+    return readFrom(plot, Source{text, len});
 }
 
 int qkplotcfgregister(qkplotInfo* plot)
@@ -375,6 +400,13 @@ void qkplotcfgloopinit(qkplotInfo* plot, qkcfgloopInfo* loop, const char* label)
 int qkplotcfgload(qkplotInfo* plot)
 {
     qklogTrace("qkplotcfgload");
+    return loadFrom(plot, Source{nullptr, 0});
+}
+
+namespace {
+
+int loadFrom(qkplotInfo* plot, Source src)
+{
     if (plot == nullptr || plot->cfgPtr == nullptr) return -2;
     qkcfgsrvInfo* r = plot->cfgPtr;
     if (plot->audit & QKPLOT_AUD_FILE)
@@ -383,10 +415,13 @@ int qkplotcfgload(qkplotInfo* plot)
     plot->cpkg.pkgNdx = 0;
     qkcfgloopInfo loop;
     qkplotcfgloopinit(plot, &loop, "qkplotcfgload");
-    if (qkcfgload(r, &loop) != 0) return -2;
+    const int rc = src.text != nullptr ? qkcfgloadtext(r, src.text, src.len, &loop) : qkcfgload(r, &loop);
+    if (rc != 0) return -2;
     if (plot->audit & QKPLOT_AUD_FILE) qklogf("qkplotcfgload", "processed: %d config parameters", r->cnt);
     return 0;
 }
+
+}  // namespace
 
 // ---- tables -------------------------------------------------------------------------------------
 

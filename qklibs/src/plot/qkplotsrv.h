@@ -254,6 +254,9 @@ int qkplotsetmsgflg(qkplotInfo* plot, int flag);
 // Reads the definition file named by plot->path. 0, or -2 when the file
 // cannot be read or the vocabulary not registered.
 int qkplotcfgread(qkplotInfo* plot);
+// The same for a definition text of len bytes already in memory (plot->path
+// names it in the log and in the include checks).
+int qkplotcfgreadtext(qkplotInfo* plot, const char* text, size_t len);
 // Registers the vocabulary with the reader record cfgPtr.
 int qkplotcfgregister(qkplotInfo* plot);
 int qkplotcfgsetpkgfunc(qkplotInfo* plot);

@@ -115,9 +115,19 @@ int qkwincfgclrcnt(qkwinInfo* window)
     return 0;
 }
 
-int qkwincfgread(qkwinInfo* window)
+namespace {
+
+// The definition text: the reader's file when text is null, else len bytes
+// already in memory.
+struct Source {
+    const char* text;
+    size_t len;
+};
+
+int loadFrom(qkwinInfo* window, Source src);
+
+int readFrom(qkwinInfo* window, Source src)
 {
-    qklogTrace("qkwincfgread");
     if (window == nullptr || window->cfgPtr == nullptr) return -2;
     qkcfgsrvInfo* reader = window->cfgPtr;
     reader->numArgs = 0;
@@ -127,10 +137,46 @@ int qkwincfgread(qkwinInfo* window)
     if (rc == 0) {
         qkwincfgsetpkgfunc(window);
         qkwincfgsetelmfunc(window);
-        rc = qkwincfgload(window);
+        rc = loadFrom(window, src);
     }
     qkcfgfreemem(reader);
     return rc == 0 ? 0 : -2;
+}
+
+int loadFrom(qkwinInfo* window, Source src)
+{
+    if (window == nullptr || window->cfgPtr == nullptr) return -2;
+    qkcfgsrvInfo* reader = window->cfgPtr;
+    if (window->audit & QKWINCFG_AUD_FILE)
+        qklogf("qkwincfgload", "read config parameters for file: %s", reader->path ? reader->path : "");
+    window->cpkg.pkgNdx = 0;
+    std::memset(window->cpkg.pkgTyp, 0, sizeof window->cpkg.pkgTyp);
+    window->cpkg.pkgPtr = nullptr;
+    reader->cnt = 0;
+    qkcfgpathsetPtr(&window->cfgpath);
+    qkcfgloopInfo loop;
+    qkwincfgloopinit(window, &loop, "qkwincfgload");
+    // The count is logged with the audit the file itself may have set.
+    loop.flags &= ~QKCFG_LOOP_LOGCOUNT;
+    const int rc = src.text != nullptr ? qkcfgloadtext(reader, src.text, src.len, &loop) : qkcfgload(reader, &loop);
+    if (rc != 0) return -2;
+    if (window->audit & QKWINCFG_AUD_FILE) qklogf("qkwincfgload", "processed: %d config parameters", reader->cnt);
+    return 0;
+}
+
+}  // namespace
+
+int qkwincfgread(qkwinInfo* window)
+{
+    qklogTrace("qkwincfgread");
+    return readFrom(window, Source{nullptr, 0});
+}
+
+int qkwincfgreadtext(qkwinInfo* window, const char* text, size_t len)
+{
+    qklogTrace("qkwincfgreadtext");
+    if (text == nullptr) return -2;
+    return readFrom(window, Source{text, len});
 }
 
 int qkwincfgregister(qkwinInfo* window)
@@ -181,22 +227,7 @@ void qkwincfgloopinit(qkwinInfo* window, qkcfgloopInfo* loop, const char* label)
 int qkwincfgload(qkwinInfo* window)
 {
     qklogTrace("qkwincfgload");
-    if (window == nullptr || window->cfgPtr == nullptr) return -2;
-    qkcfgsrvInfo* reader = window->cfgPtr;
-    if (window->audit & QKWINCFG_AUD_FILE)
-        qklogf("qkwincfgload", "read config parameters for file: %s", reader->path ? reader->path : "");
-    window->cpkg.pkgNdx = 0;
-    std::memset(window->cpkg.pkgTyp, 0, sizeof window->cpkg.pkgTyp);
-    window->cpkg.pkgPtr = nullptr;
-    reader->cnt = 0;
-    qkcfgpathsetPtr(&window->cfgpath);
-    qkcfgloopInfo loop;
-    qkwincfgloopinit(window, &loop, "qkwincfgload");
-    // The count is logged with the audit the file itself may have set.
-    loop.flags &= ~QKCFG_LOOP_LOGCOUNT;
-    if (qkcfgload(reader, &loop) != 0) return -2;
-    if (window->audit & QKWINCFG_AUD_FILE) qklogf("qkwincfgload", "processed: %d config parameters", reader->cnt);
-    return 0;
+    return loadFrom(window, Source{nullptr, 0});
 }
 
 int qkwincfgfreetables(qkwinInfo* window)

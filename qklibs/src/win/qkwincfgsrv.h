@@ -25,6 +25,9 @@ int qkwincfgsetaudit(qkwinInfo* window, int bits);
 // Reads the definition file named by qkwincfgsetpath into the window; releases
 // the reader's text and keys afterwards. 0, or -2 when reading fails.
 int qkwincfgread(qkwinInfo* window);
+// The same for a definition text of len bytes already in memory; the reader
+// of qkwincfgsetpath names it (in the log and in the include checks).
+int qkwincfgreadtext(qkwinInfo* window, const char* text, size_t len);
 // Registers every package and element name with its value type on cfgPtr.
 int qkwincfgregister(qkwinInfo* window);
 int qkwincfgsetpkgfunc(qkwinInfo* window);
