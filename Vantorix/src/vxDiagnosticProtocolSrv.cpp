@@ -21,39 +21,10 @@ bool auditOn(const vxInfo* app)
     return (app->diagProt.audit & VX_DIAGAUD_EXCHANGE) != 0;
 }
 
-// The scan of a data block across reads.
-struct BlockScan {
-    bool started = false;
-    bool bracket = false;   // the last byte seen was a "]" of the payload
-};
-
 void store(vxDiagProtInfo& dp, unsigned char c)
 {
     // Beyond the buffer the payload is dropped; the end marker still counts.
     if (dp.dataCnt < static_cast<int>(sizeof dp.rspBuf)) dp.rspBuf[dp.dataCnt++] = c;
-}
-
-// Scans the bytes of one read; true once the block has ended.
-bool scan(vxDiagProtInfo& dp, BlockScan& s, const unsigned char* bytes, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        const unsigned char c = bytes[i];
-        if (!s.started) {
-            s.started = c == '[';
-            continue;
-        }
-        if (s.bracket) {
-            if (c == ']') return true;
-            store(dp, ']');
-            s.bracket = false;
-        }
-        if (c == ']') {
-            s.bracket = true;   // the end, if the next byte is "]" too
-            continue;
-        }
-        store(dp, c);
-    }
-    return false;
 }
 
 bool ibufHoldsOk(const vxAnalyzerComInfo& com)
@@ -63,6 +34,30 @@ bool ibufHoldsOk(const vxAnalyzerComInfo& com)
 }
 
 }  // namespace
+
+bool vxDiagScanBlock(vxDiagProtInfo* dp, vxDiagBlockScanInfo* s, const unsigned char* bytes, int n)
+{
+    qklogTrace("vxDiagScanBlock");
+    if (dp == nullptr || s == nullptr || bytes == nullptr) return false;
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = bytes[i];
+        if (!s->started) {
+            s->started = c == '[';
+            continue;
+        }
+        if (s->bracket) {
+            if (c == ']') return true;
+            store(*dp, ']');
+            s->bracket = false;
+        }
+        if (c == ']') {
+            s->bracket = true;   // the end, if the next byte is "]" too
+            continue;
+        }
+        store(*dp, c);
+    }
+    return false;
+}
 
 int vxDiagLinkRead(vxInfo* app)
 {
@@ -127,7 +122,7 @@ int vxGetDiagRespMsg(vxInfo* app)
     vxAnalyzerComInfo& com = app->anaCom;
     dp.dataCnt = 0;
     std::memset(dp.rspBuf, 0, sizeof dp.rspBuf);
-    BlockScan s;
+    vxDiagBlockScanInfo s{};
     bool readable = false;
     for (int idle = kIdleReads; idle > 0;) {
         int n = vxDiagLinkRead(app);
@@ -136,7 +131,7 @@ int vxGetDiagRespMsg(vxInfo* app)
         } else {
             if (n > kCheckAbove && com.checkBaud == 1 && vxAsynBaudDetection(app) == 0) readable = true;
             const unsigned char* bytes = com.ibPtr != nullptr ? com.ibPtr : com.ibuf;
-            if (scan(dp, s, bytes, n)) return 2;
+            if (vxDiagScanBlock(&dp, &s, bytes, n)) return 2;
         }
         vxLinkSleep(app, 1);
     }

@@ -36,6 +36,16 @@ int vxSendDiagReqMsg(vxInfo* app);
 // complete, or when the answer passed the readability check during this
 // exchange (while checkBaud is 1); otherwise 0 after two empty reads.
 int vxGetDiagRespMsg(vxInfo* app);
+// The scan of one data block across the reads of an exchange (zeroed before
+// the first read).
+struct vxDiagBlockScanInfo {
+    bool started;   // the "[" that opens the payload has come
+    bool bracket;   // the last byte seen was a "]" of the payload
+};
+// Takes the n bytes of one read: the payload after the first "[" goes into
+// rspBuf (dataCnt bytes; past the buffer it is dropped) up to "]]". True once
+// the block has ended.
+bool vxDiagScanBlock(vxDiagProtInfo* dp, vxDiagBlockScanInfo* s, const unsigned char* bytes, int n);
 // Waits up to 9 reads for "OK" in anaCom.ibuf: 2 when it came, else -2.
 int vxGetDiagOkMsg(vxInfo* app);
 

@@ -187,35 +187,40 @@ int vxGetMbRspMsg(vxInfo* app)
         com.maxbyts = static_cast<int>(sizeof mb.msgBuf) - total;
         int n = vxGetMbReqMsg(app);
         if (n > 0) total += n;
-
-        bool done = false;
-        while (int length = frameLength(mb.msgBuf, total)) {
-            if (mb.msgBuf[0] != mb.mbSlaveAddr) {
-                // A frame of another slave: dropped, and reading goes on
-                // after it.
-                std::memmove(mb.msgBuf, mb.msgBuf + length, static_cast<std::size_t>(total - length));
-                total -= length;
-                std::memset(mb.msgBuf + total, 0, sizeof mb.msgBuf - static_cast<std::size_t>(total));
-                continue;
-            }
-            mb.fcByteCnt = length;
-            mb.fcPtr = mb.msgBuf;
-            if ((mb.msgBuf[1] & kExceptionBit) || mb.msgBuf[1] != mb.fcID) {
-                mb.mbExCode = mb.msgBuf[2];
-                result = -99;
-            } else {
-                result = vxGetMbRspMsgValue(app);
-            }
-            done = true;
-            break;
-        }
-        if (done) break;
+        if (vxTakeMbRspFrame(app, &total, &result) == 1) break;
         vxLinkSleep(app, kReadPauseTenths);
     }
     // Later exchanges read into the link's own buffer again.
     com.ibPtr = com.ibuf;
     com.maxbyts = VX_LINKBUFSIZE;
     return result;
+}
+
+int vxTakeMbRspFrame(vxInfo* app, int* total, int* result)
+{
+    qklogTrace("vxTakeMbRspFrame");
+    if (app == nullptr || total == nullptr || result == nullptr) return -2;
+    vxModbusInfo& mb = app->mbData;
+    *total = std::clamp(*total, 0, static_cast<int>(sizeof mb.msgBuf));
+    while (int length = frameLength(mb.msgBuf, *total)) {
+        if (mb.msgBuf[0] != mb.mbSlaveAddr) {
+            // A frame of another slave: dropped, and reading goes on after it.
+            std::memmove(mb.msgBuf, mb.msgBuf + length, static_cast<std::size_t>(*total - length));
+            *total -= length;
+            std::memset(mb.msgBuf + *total, 0, sizeof mb.msgBuf - static_cast<std::size_t>(*total));
+            continue;
+        }
+        mb.fcByteCnt = length;
+        mb.fcPtr = mb.msgBuf;
+        if ((mb.msgBuf[1] & kExceptionBit) || mb.msgBuf[1] != mb.fcID) {
+            mb.mbExCode = mb.msgBuf[2];
+            *result = -99;
+        } else {
+            *result = vxGetMbRspMsgValue(app);
+        }
+        return 1;
+    }
+    return 0;
 }
 
 int vxGetMbRspMsgValue(vxInfo* app)

@@ -36,6 +36,11 @@ int vxGetMbReqMsg(vxInfo* app);
 // -99 for an exception or another function code (mbExCode set), -2 when no
 // frame of this slave came within 10 reads.
 int vxGetMbRspMsg(vxInfo* app);
+// Looks for the response in the *total bytes read into msgBuf so far: frames
+// of other slaves are dropped (*total shrinks by them). 1 once a whole frame
+// of this slave is there, with *result as vxGetMbRspMsg returns it; 0 while
+// more bytes are needed.
+int vxTakeMbRspFrame(vxInfo* app, int* total, int* result);
 // Decodes the data bytes of the response in msgBuf into regVal by mbRegType.
 int vxGetMbRspMsgValue(vxInfo* app);
 // The Modbus-mode switch commands for the analyzer's application type, in
