@@ -1,29 +1,26 @@
 // Fuzzer of the configuration reader: record parsing, reference decoding,
 // comment removal, user definitions and include files, driven through the
 // record loop a client runs, with keys of every type registered. Also feeds
-// the same text to the tagged message reader and writer and to the data-file
-// reader.
+// the same text to the tagged message reader and writer. Everything is read
+// from memory: the reader takes the text as it takes a file's text.
 //
 // Input: one option byte, then the configuration text, optionally followed by
 // "|||" and a second text that serves as the user-definition file and as the
 // include file. The configuration may name the include "inc" (the second
 // text) or "self" (itself) inside INCLUDE, and "defs" inside USERDEFINITION.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "qkcfgsrv.h"
-#include "qkdatasrv.h"
-#include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
 #include "qkxmlsrv.h"
 
 namespace {
 
+// The configuration's name (no such file exists: the text is in memory).
+constexpr const char* kMainName = "fuzz-main.xml";
 std::string gMain, gDefs;
 
 struct Key {
@@ -66,11 +63,11 @@ int onElem(void* p)
     if (std::strcmp(a.name, "NAME") != 0) return 0;
     int t = top(c);
     if (t == 2) {   // INCLUDE
-        if (std::strcmp(a.val.str, "inc") == 0) qkcfgreadinclude(r, gDefs.c_str(), &c->loop);
-        if (std::strcmp(a.val.str, "self") == 0) qkcfgreadinclude(r, gMain.c_str(), &c->loop);
+        if (std::strcmp(a.val.str, "inc") == 0) qkcfgreadincludetext(r, "inc", gDefs.data(), gDefs.size(), &c->loop);
+        if (std::strcmp(a.val.str, "self") == 0) qkcfgreadincludetext(r, kMainName, gMain.data(), gMain.size(), &c->loop);
     } else if (t == 3 && std::strcmp(a.val.str, "defs") == 0) {   // USERDEFINITION
-        qkstrset(r->defName, gDefs.c_str());
-        qkcfggetuserdefs(r);
+        qkstrset(r->defName, "defs");
+        qkcfgsetuserdefs(r, gDefs.data(), gDefs.size());
     }
     return 0;
 }
@@ -82,22 +79,15 @@ int onPkgEnd(void* p)
     return 0;
 }
 
-void writeFile(const std::string& path, const std::string& text)
-{
-    FILE* fp = std::fopen(path.c_str(), "wb");
-    if (fp == nullptr) std::abort();
-    std::fwrite(text.data(), 1, text.size(), fp);
-    std::fclose(fp);
-}
-
 void readConfig(int options)
 {
     Client c{};
     c.pkgNdx = -1;
     c.r = static_cast<qkcfgsrvInfo*>(qksysMemAllocate(nullptr, sizeof(qkcfgsrvInfo)));
     std::memset(c.r, 0, sizeof *c.r);
-    c.r->path = gMain.data();
-    // Every audit line but the file copies; the log goes to /dev/null.
+    c.r->path = const_cast<char*>(kMainName);
+    // Every audit line but the file copies (no log file is open: the lines
+    // are formatted and dropped).
     qkcfgsetaudit(c.r, (options & 4) ? (0x7ff & ~QKCFG_AUD_COPY) : 0);
     for (const Key& k : kKeys) qkcfgaddxmltype(c.r, k.name, k.type);
     qkcfgsetdelm(c.r, 10);
@@ -105,7 +95,7 @@ void readConfig(int options)
     if (options & 1) flags |= QKCFG_LOOP_SKIPSHORT;
     if (options & 2) flags |= QKCFG_LOOP_BYCLOSETAG;
     c.loop = {&c, onPkg, onElem, onPkgEnd, flags, "fuzz"};
-    qkcfgload(c.r, &c.loop);
+    qkcfgloadtext(c.r, gMain.data(), gMain.size(), &c.loop);
     qkcfgvalxmltype(c.r, c.r->ename);
     qkcfgfreemem(c.r);
     qksysMemFree(c.r);
@@ -138,30 +128,7 @@ void exerciseXml(const std::string& text)
     }
 }
 
-void readData()
-{
-    qkdatasrvInfo d{};
-    qkdatasetpath(&d, gDefs.c_str());
-    qkdatasetcomment(&d, "/*", "*/");
-    qkdatagetfile(&d);
-    qkdatadelcomments(&d);
-    qkdatafilter(&d, "\r");
-    qkdatasetdelm(&d, '\n');
-    qkdataparsebuf(&d);
-    qkdatafreemem(&d);
-}
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    char dir[] = "/tmp/fuzzcfg.XXXXXX";
-    if (mkdtemp(dir) == nullptr) std::abort();
-    gMain = std::string(dir) + "/main.xml";
-    gDefs = std::string(dir) + "/defs.txt";
-    qklogopn("/dev/null");
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -169,12 +136,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int options = data[0];
     std::string in(reinterpret_cast<const char*>(data + 1), size - 1);
     size_t sep = in.find("|||");
-    std::string cfg = in.substr(0, sep);
-    std::string defs = sep == std::string::npos ? std::string() : in.substr(sep + 3);
-    writeFile(gMain, cfg);
-    writeFile(gDefs, defs);
+    gMain = in.substr(0, sep);
+    gDefs = sep == std::string::npos ? std::string() : in.substr(sep + 3);
     readConfig(options);
-    exerciseXml(cfg);
-    readData();
+    exerciseXml(gMain);
     return 0;
 }

@@ -36,6 +36,6 @@ for f in "$repo"/build/sanitize/bin/fuzz_*; do
   dirs=("$corpus")
   seeds="$repo/fuzz/corpus/${name#fuzz_}"
   if [ -d "$seeds" ]; then dirs+=("$seeds"); fi
-  "$f" -max_total_time="${VX_FUZZ_SECONDS:-20}" -rss_limit_mb=2048 "${dirs[@]}"
+  "$f" -max_total_time="${VX_FUZZ_SECONDS:-10}" -rss_limit_mb=2048 "${dirs[@]}"
 done
 echo "== all tests passed"
