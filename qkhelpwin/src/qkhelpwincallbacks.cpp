@@ -149,6 +149,14 @@ int qkhelpwinlistcb(qkwinInfo* window)
         qklogf("qkhelpwinlistcb", "Command line too long for: %s", doc->name);
         return -2;
     }
+    // Without the desktop's opener either, nothing could show the document.
+    if (std::strncmp(command, "xdg-open ", 9) == 0 && !qkhelpwinViewerExists("xdg-open")) {
+        qklogf("qkhelpwinlistcb", "No viewer for: %s (xdg-open not installed)", doc->name);
+        char text[512];
+        qkstrfmt(text, sizeof text, "No viewer for: %s (install xdg-utils or name a viewer in ../usercfg)", doc->name);
+        qkhelpwinMsgError(app, text);
+        return -2;
+    }
     qklogf("qkhelpwinlistcb", "Activating document: %s", command);
     return sysWinExec(command);
 }
