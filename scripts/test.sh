@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the release build's ctest suite, then
 # the same suite under AddressSanitizer + UndefinedBehaviorSanitizer, then the
-# threaded suites under ThreadSanitizer, then a short run of each fuzzer.
+# threaded suites under ThreadSanitizer, then a short run of each fuzzer. After the release
+# tests: a one-minute soak run and the Debian package built and checked.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="${VX_TEST_JOBS:-2}"
@@ -11,6 +12,7 @@ echo "== release build and tests"
 "$repo/scripts/build.sh" release
 ctest --test-dir "$repo/build/release" -j "$jobs" --output-on-failure --timeout 300
 "$repo/scripts/soak.sh" 1
+VX_PACKAGE_PREBUILT=1 "$repo/scripts/package.sh" --check
 "$repo/scripts/check-leftovers.sh" "$repo/build/release"
 
 echo "== sanitizer build and tests"
