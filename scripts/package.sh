@@ -40,7 +40,8 @@ dpkg-deb -I "$deb" postinst | grep -q dialout || fail "the post-install text doe
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$repo/packaging/vantorix.desktop"; fi
 
 # apt resolves what the package needs from the archive (nothing is installed).
-if [ "$(id -u)" -eq 0 ]; then
+# (Only with package lists to resolve against.)
+if [ "$(id -u)" -eq 0 ] && apt-cache show qt6-wayland >/dev/null 2>&1; then
   apt-get install -s -qq "$deb" >/dev/null || fail "apt cannot install $deb"
 fi
 
