@@ -68,8 +68,9 @@ int qkhelpwinLoadViewers(qkhelpwinInfo* app)
     qkhelpdocInfo& doc = app->doc;
     char path[256];
     if (readPathFile(app, "../usercfg/pdfPath.txt", path, sizeof path)) {
-        // The PDF viewer opens each document in a new window of its own.
-        qkstrfmt(doc.pdfexe, sizeof doc.pdfexe, "%s /n", path);
+        // No "/n" (new window) switch after the path: that is a switch of
+        // viewers on another desktop; the viewers here take it for a file.
+        qkstrset(doc.pdfexe, path);
         qkstrset(doc.pdfrdexe, doc.pdfexe);
         qklogf("qkhelpwinLoadViewers", "PDF path: %s", doc.pdfexe);
     }

@@ -91,7 +91,7 @@ TEST_F(QkHelpWin, ListsTheUsedDocumentsAndOpensThePickedOneWithItsViewer)
                                              "Activating document: .*/viewers/html .*/vantorix-guide.html$",
                                              "QKHELPWIN exit"}));
     EXPECT_EQ(recorded("html"), root + "/doc/guide/vantorix-guide.html\n");
-    EXPECT_EQ(recorded("pdf"), "/n\n" + root + "/doc/manual/service.pdf\n");
+    EXPECT_EQ(recorded("pdf"), root + "/doc/manual/service.pdf\n");
     EXPECT_EQ(recorded("xdg"), root + "/README.md\n");
     EXPECT_EQ(vxtest::countLines(log(), "Viewer not found: " + root + "/viewers/absent, opening with xdg-open"), 1);
     EXPECT_EQ(vxtest::countLines(log(), "qkhelpwinlistcb: Document not found: ../doc/missing.html"), 1);
