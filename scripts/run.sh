@@ -6,7 +6,7 @@
 # VX_EMULATOR=0 runs without it (a real analyzer on a serial port or TCP).
 # Without a display it runs vxMain offscreen and writes screenshots into
 # screenshots/: the connected main window (vxMain.png) and, driven through its
-# controls against the emulator (VX_DRIVE), each page, the parameters page's
+# controls against the emulator (VX_DRIVE), each page, a spectra snapshot window, the parameters page's
 # sub-tabs, the connection and the user set-up windows; it prints where they are.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
@@ -48,9 +48,15 @@ wait 1903 Analyzer ID
 click 1005
 wait 1901 SCREEN ID: SPECTRA
 shot vxMain-spectra
+click 1410
+wait 1356
+gone 1356
+click 1467
+disabled 1467
 click 1003
 wait 1901 SCREEN ID: DIAGNOSTICS
 shot vxMain-diagnostics
+shot vxMain-snapshot 1712
 click 1006
 wait 1901 SCREEN ID: PARAMETERS
 shot vxMain-parameters

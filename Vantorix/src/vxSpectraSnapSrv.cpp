@@ -207,9 +207,10 @@ int vxSpectraSnapShotWinCB(qkwinInfo* window)
         qklogf("vxSpectraSnapShotWinCB", "could not open snapshot window %d", kind->window);
         return -1;
     }
-    qkwinbtnsetstate(window, kind->window, 0);
     qkwinsleep(window, 2, kOpenWaitTenths);
     qksyswinOwnerRun(child, [child] { vxSpectraSnapPlotInit(child); });
+    // Disabled once the snapshot is drawn (a second press meanwhile finds it open).
+    qkwinbtnsetstate(window, kind->window, 0);
     return 0;
 }
 

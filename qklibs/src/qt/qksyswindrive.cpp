@@ -145,10 +145,10 @@ bool parseStep(const std::string& raw, Step* step, std::string* why)
         if (!arg.empty()) *why = "close takes nothing";
     } else if (v == "timeout") {
         if (!parseNumber(arg, 1, kMaxTimeoutS, &step->seconds) || !rest.empty()) *why = "timeout needs seconds (1-600)";
-    } else if (v == "wait" || v == "gone" || v == "click" || v == "type" || v == "choose") {
+    } else if (v == "wait" || v == "gone" || v == "disabled" || v == "click" || v == "type" || v == "choose") {
         if (!parseNumber(arg, 1, 999999999, &step->id)) {
             *why = v + " needs a control id";
-        } else if ((v == "click" || v == "gone") && !rest.empty()) {
+        } else if ((v == "click" || v == "gone" || v == "disabled") && !rest.empty()) {
             *why = v + " takes only an id";
         } else if (v == "choose" && rest.empty()) {
             *why = "choose needs a text";
@@ -352,6 +352,7 @@ std::string controlName(const Step& s)
     if (s.verb == "wait" && !s.text.empty()) what += " with text \"" + s.text + "\"";
     if (s.verb == "choose") what += " with entry \"" + s.text + "\"";
     if (s.verb == "gone") what += " to go";
+    if (s.verb == "disabled") what += " to be disabled";
     return what;
 }
 
@@ -387,6 +388,12 @@ bool runStep(Driver& d, const Step& s)
             return false;
     } else if (s.verb == "gone") {
         if (!until(d, [&] { return findControl(id) == nullptr; })) return false;
+    } else if (s.verb == "disabled") {
+        if (!until(d, [&] {
+                QObject* o = findControl(id);
+                return o != nullptr && !enabledObject(o);
+            }))
+            return false;
     } else if (s.verb == "click") {
         if (!until(d, [&] {
                 QObject* o = findControl(id);

@@ -17,6 +17,8 @@
 //                       (caption, edit or combo text, list lines, window title)
 //                       contains text
 //   gone <id>           until no control <id> is visible (a window has closed)
+//   disabled <id>       until control <id> is visible and disabled (the work its
+//                       press started has come so far)
 //   click <id>          once the control is visible and enabled, presses it:
 //                       a button is clicked, a static with a callback and a menu
 //                       item are pressed through their accessible press action
