@@ -40,11 +40,7 @@ enum Key : int {
 };
 static_assert(K_COUNT == VX_CFGKEYCNT);
 
-struct KeyDef {
-    const char* name;
-    int type;      // value type of the reader
-    int code;      // package code, 0 for a key with a value
-};
+using KeyDef = qkcfgKeyDef;
 
 constexpr KeyDef kKeys[K_COUNT] = {
     {"LOGCFG", QKCFG_PACKAGE, VX_PKG_LOGCFG},
@@ -124,24 +120,6 @@ constexpr KeyDef kKeys[K_COUNT] = {
 constexpr int kAudPkgStart = 1;
 constexpr int kAudConfigName = 2;
 constexpr int kAudEntry = 4;
-
-// The key of table kKeys that name names, or -1.
-int findKey(const char* name)
-{
-    for (int k = 0; k < K_COUNT; ++k)
-        if (std::strcmp(kKeys[k].name, name) == 0) return k;
-    return -1;
-}
-
-// The key matched by the reader's last record, or -1. The main program
-// registers first, so its keys normally sit at their own slot numbers.
-int matchedKey(const qkcfgsrvInfo* r)
-{
-    if (r == nullptr || r->argsPtr == nullptr || r->ndx < 0 || r->ndx >= r->numArgs) return -1;
-    const char* name = r->argsPtr[r->ndx].name;
-    if (r->ndx < K_COUNT && std::strcmp(kKeys[r->ndx].name, name) == 0) return r->ndx;
-    return findKey(name);
-}
 
 // Codes of the innermost package and of the one below it (0 when none).
 int topCode(const vxcfgInfo& cfg)
@@ -553,9 +531,7 @@ int vxCfgRegister(vxInfo* app)
     if (app == nullptr || app->cfg.cfgPtr == nullptr) return -2;
     qkcfgsrvInfo* r = app->cfg.cfgPtr;
     qkcfgsetdelm(r, 10);
-    int status = 0;
-    for (const KeyDef& k : kKeys) status = qkcfgaddxmltype(r, k.name, k.type);
-    return status;
+    return qkcfgaddkeys(r, kKeys, K_COUNT);
 }
 
 int vxCfgLoad(vxInfo* app)
@@ -634,7 +610,7 @@ int vxCfgPkg(vxInfo* app)
     qklogTrace("vxCfgPkg");
     if (app == nullptr || app->cfg.cfgPtr == nullptr) return -2;
     qkcfgsrvInfo* r = app->cfg.cfgPtr;
-    int key = matchedKey(r);
+    int key = qkcfgmatchedkey(r, kKeys, K_COUNT);
     if (key < 0 || kKeys[key].code == 0) return 0;
     vxcfgInfo& cfg = app->cfg;
     int code = kKeys[key].code;
@@ -654,7 +630,7 @@ int vxCfgPkgEnd(vxInfo* app)
     if (r->audit & kAudEntry) qklogf("vxCfgPkgEnd", "ndx: %d, name: %s", cfg.pkgNdx, r->ename);
     // Only the packages these handlers open are closed by them.
     if (r->ename[0] != '/') return 0;
-    int key = findKey(r->ename + 1);
+    int key = qkcfgkeyindex(kKeys, K_COUNT, r->ename + 1);
     if (key < 0 || kKeys[key].code == 0) return 0;
     qkcfgstackpop(cfg.pkgTyp, &cfg.pkgNdx, -1);
     if (r->audit & kAudEntry) qklogf("vxCfgPkgEnd", "package index: %d", cfg.pkgNdx);
@@ -666,7 +642,7 @@ int vxCfgElem(vxInfo* app)
     qklogTrace("vxCfgElem");
     if (app == nullptr || app->cfg.cfgPtr == nullptr) return -2;
     qkcfgsrvInfo* r = app->cfg.cfgPtr;
-    int key = matchedKey(r);
+    int key = qkcfgmatchedkey(r, kKeys, K_COUNT);
     if (r->audit & kAudEntry) qklogf("vxCfgElem", "ndx: %d, name: %s", r->ndx, r->ename);
     if (key < 0) return 0;
     int top = topCode(app->cfg);

@@ -21,11 +21,7 @@ enum Key : int {
     K_USERPDFRDEXE, K_USERDOCEXE, K_USERHTMLEXE, K_USEREXIT, K_COUNT
 };
 
-struct KeyDef {
-    const char* name;
-    int type;   // value type of the reader
-    int code;   // package code, 0 for a key with a value
-};
+using KeyDef = qkcfgKeyDef;
 
 constexpr KeyDef kKeys[K_COUNT] = {
     {"MAINCFG", QKCFG_PACKAGE, QKHELPWIN_PKG_MAINCFG},
@@ -49,23 +45,6 @@ constexpr KeyDef kKeys[K_COUNT] = {
     {"USERHTMLEXE", QKCFG_STRING, 0},
     {"USEREXIT", QKCFG_STRING, 0},
 };
-
-int findKey(const char* name)
-{
-    for (int k = 0; k < K_COUNT; ++k)
-        if (std::strcmp(kKeys[k].name, name) == 0) return k;
-    return -1;
-}
-
-// The key matched by the reader's last record, or -1. The launcher registers
-// first, so its keys sit at their own slot numbers.
-int matchedKey(const qkcfgsrvInfo* r)
-{
-    if (r == nullptr || r->argsPtr == nullptr || r->ndx < 0 || r->ndx >= r->numArgs) return -1;
-    const char* name = r->argsPtr[r->ndx].name;
-    if (r->ndx < K_COUNT && std::strcmp(kKeys[r->ndx].name, name) == 0) return r->ndx;
-    return findKey(name);
-}
 
 int topCode(const qkhelpwincfgInfo& cfg)
 {
@@ -192,7 +171,7 @@ int qkhelpwinCfgRead(qkhelpwinInfo* app)
 
     // The launcher's keys first, read with its own handlers.
     qkcfgsetdelm(r, 10);
-    for (const KeyDef& k : kKeys) qkcfgaddxmltype(r, k.name, k.type);
+    qkcfgaddkeys(r, kKeys, K_COUNT);
     std::memset(app->cfg.pkgTyp, 0, sizeof app->cfg.pkgTyp);
     app->cfg.pkgNdx = -1;
     qkcfgloopInfo loop{};
@@ -224,7 +203,7 @@ int qkhelpwinCfgPkg(qkhelpwinInfo* app)
 {
     qklogTrace("qkhelpwinCfgPkg");
     if (app == nullptr || app->cfg.cfgPtr == nullptr) return -2;
-    int key = matchedKey(app->cfg.cfgPtr);
+    int key = qkcfgmatchedkey(app->cfg.cfgPtr, kKeys, K_COUNT);
     if (key < 0 || kKeys[key].code == 0) return 0;
     qkhelpwincfgInfo& cfg = app->cfg;
     qkcfgstackpush(cfg.pkgTyp, &cfg.pkgNdx, 128, kKeys[key].code);
@@ -239,7 +218,7 @@ int qkhelpwinCfgPkgEnd(qkhelpwinInfo* app)
     const qkcfgsrvInfo* r = app->cfg.cfgPtr;
     // Only the packages these handlers open are closed by them.
     if (r->ename[0] != '/') return 0;
-    int key = findKey(r->ename + 1);
+    int key = qkcfgkeyindex(kKeys, K_COUNT, r->ename + 1);
     if (key < 0 || kKeys[key].code == 0) return 0;
     qkcfgstackpop(app->cfg.pkgTyp, &app->cfg.pkgNdx, -1);
     return 0;
@@ -250,7 +229,7 @@ int qkhelpwinCfgElem(qkhelpwinInfo* app)
     qklogTrace("qkhelpwinCfgElem");
     if (app == nullptr || app->cfg.cfgPtr == nullptr) return -2;
     qkcfgsrvInfo* r = app->cfg.cfgPtr;
-    int key = matchedKey(r);
+    int key = qkcfgmatchedkey(r, kKeys, K_COUNT);
     int top = topCode(app->cfg);
     if (key < 0 || top <= 0 || kKeys[key].code != 0) return 0;
     // Copy the value: a user-definition read from here reuses the key slots.

@@ -202,6 +202,32 @@ int qkcfgfindkey(const qkcfgsrvInfo* reader, const char* name)
     return lookupKey(reader, name, false);
 }
 
+int qkcfgaddkeys(qkcfgsrvInfo* reader, const qkcfgKeyDef* keys, int count)
+{
+    qklogTrace("qkcfgaddkeys");
+    if (reader == nullptr || keys == nullptr) return -2;
+    int status = 0;
+    for (int k = 0; k < count; ++k) status = qkcfgaddxmltype(reader, keys[k].name, keys[k].type);
+    return status;
+}
+
+int qkcfgkeyindex(const qkcfgKeyDef* keys, int count, const char* name)
+{
+    if (keys == nullptr || name == nullptr) return -1;
+    for (int k = 0; k < count; ++k)
+        if (std::strcmp(keys[k].name, name) == 0) return k;
+    return -1;
+}
+
+int qkcfgmatchedkey(const qkcfgsrvInfo* reader, const qkcfgKeyDef* keys, int count)
+{
+    const qkcfgsrvInfo* r = reader;
+    if (r == nullptr || keys == nullptr || r->argsPtr == nullptr || r->ndx < 0 || r->ndx >= r->numArgs) return -1;
+    const char* name = r->argsPtr[r->ndx].name;
+    if (r->ndx < count && std::strcmp(keys[r->ndx].name, name) == 0) return r->ndx;
+    return qkcfgkeyindex(keys, count, name);
+}
+
 int qkcfgfindpkg(const qkcfgsrvInfo* reader, const char* name)
 {
     qklogTrace("qkcfgfindpkg");

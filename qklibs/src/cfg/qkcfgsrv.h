@@ -147,6 +147,20 @@ int qkcfgpkgclose(const qkcfgsrvInfo* reader);
 // name has on the reader), or -1.
 int qkcfgfindpkg(const qkcfgsrvInfo* reader, const char* name);
 
+// A program's own key table: each key's name, value type and package code (0
+// for a key with a value). qkcfgaddkeys registers the table in order (the
+// last status); qkcfgkeyindex finds a name in it; qkcfgmatchedkey gives the
+// table index of the key the reader's last record matched (a program that
+// registered its table first finds its keys at their own slots), -1 for none.
+struct qkcfgKeyDef {
+    const char* name;
+    int type;
+    int code;
+};
+int qkcfgaddkeys(qkcfgsrvInfo* reader, const qkcfgKeyDef* keys, int count);
+int qkcfgkeyindex(const qkcfgKeyDef* keys, int count, const char* name);
+int qkcfgmatchedkey(const qkcfgsrvInfo* reader, const qkcfgKeyDef* keys, int count);
+
 // Largest file the reader takes (64 MiB): larger files are no configuration,
 // and the text buffer of twice the file size must stay within an int. Files
 // read into a reader's text (resource and include files) keep the same bound.
