@@ -13,6 +13,7 @@
 #include "qkcfgsrv.h"
 #include "qkfilesrv.h"
 #include "qklogsrv.h"
+#include "qkstartup.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
 #include "qkwincfgsrv.h"
@@ -140,16 +141,6 @@ void resetStack(vxcfgInfo& cfg)
 }
 
 bool isEnabled(const char* value) { return std::strcmp(value, "ENABLED") == 0; }
-
-// 1 when -d was given on the command line.
-int stdoutOption(const vxInfo* app)
-{
-    const qkstartupCmdLnInfo* su = app->suPtr;
-    if (su == nullptr) return 0;
-    for (int i = 0; i < su->argCnt && i < 32; ++i)
-        if (su->args[i].id == 'd' && su->args[i].state) return 1;
-    return 0;
-}
 
 // ---- the handlers as the reader's loop calls them --------------------------------
 
@@ -308,7 +299,7 @@ void elemSettings(vxInfo* app, qkcfgsrvInfo* r, int key, int top, int below, con
         if (top != VX_PKG_LOGCFG) break;
         app->log.stdoutflag = v.sht;
         // The -d option of the command line keeps the copy on.
-        qklogsetstdout(stdoutOption(app) ? 1 : v.sht);
+        qklogsetstdout(qkstartupisset(app->suPtr, 'd') ? 1 : v.sht);
         break;
     case K_QKCFGAUDIT:
         if (top == VX_PKG_CONFIGFILECFG) qkcfgsetaudit(r, v.sht);

@@ -8,6 +8,7 @@
 
 #include "qkfilesrv.h"
 #include "qklogsrv.h"
+#include "qkstartup.h"
 #include "qkstrsrv.h"
 #include "qksyssrv.h"
 #include "qkwincfgsrv.h"
@@ -53,16 +54,6 @@ int topCode(const qkhelpwincfgInfo& cfg)
 
 int16_t low16(int32_t value) { return static_cast<int16_t>(static_cast<uint32_t>(value) & 0xFFFFu); }
 
-// 1 when -d was given on the command line.
-int stdoutOption(const qkhelpwinInfo* app)
-{
-    const qkstartupCmdLnInfo* su = app->suPtr;
-    if (su == nullptr) return 0;
-    for (int i = 0; i < su->argCnt && i < 32; ++i)
-        if (su->args[i].id == 'd' && su->args[i].state) return 1;
-    return 0;
-}
-
 int pkgHandler(void* client) { return qkhelpwinCfgPkg(static_cast<qkhelpwinInfo*>(client)); }
 int elemHandler(void* client) { return qkhelpwinCfgElem(static_cast<qkhelpwinInfo*>(client)); }
 int pkgEndHandler(void* client) { return qkhelpwinCfgPkgEnd(static_cast<qkhelpwinInfo*>(client)); }
@@ -107,7 +98,7 @@ void elemSettings(qkhelpwinInfo* app, qkcfgsrvInfo* r, int key, int top, const q
         if (top != QKHELPWIN_PKG_LOGCFG) break;
         app->log.stdoutflag = v.sht;
         // The -d option of the command line keeps the copy on.
-        qklogsetstdout(stdoutOption(app) ? 1 : v.sht);
+        qklogsetstdout(qkstartupisset(app->suPtr, 'd') ? 1 : v.sht);
         break;
     case K_QKCFGAUDIT:
         if (top == QKHELPWIN_PKG_CONFIGFILECFG) qkcfgsetaudit(r, v.sht);

@@ -138,6 +138,15 @@ int qkstartupgetdatandx(qkstartupCmdLnInfo* record, int id)
     return -2;
 }
 
+int qkstartupisset(const qkstartupCmdLnInfo* record, int id)
+{
+    if (record == nullptr) return 0;
+    const int slots = record->argCnt < kSlots ? record->argCnt : kSlots;
+    for (int i = 0; i < slots; ++i)
+        if (record->args[i].id == id && record->args[i].state) return 1;
+    return 0;
+}
+
 int qkstartupsetaudit(qkstartupCmdLnInfo* record, int mask)
 {
     qklogTrace("qkstartupsetaudit");

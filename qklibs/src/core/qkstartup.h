@@ -48,5 +48,7 @@ qkstartupCmdLnInfo* qkstartupsetargs(qkstartupCmdLnInfo* record, int argc, char*
 int qkstartupaddflag(qkstartupCmdLnInfo* record, int id, int type);
 int qkstartupgetinput(qkstartupCmdLnInfo* record);
 int qkstartupgetdatandx(qkstartupCmdLnInfo* record, int id);
+// 1 when option id was given on the command line, else 0.
+int qkstartupisset(const qkstartupCmdLnInfo* record, int id);
 int qkstartupsetaudit(qkstartupCmdLnInfo* record, int mask);
 int qkstartuperrmsg(qkstartupCmdLnInfo* record, int index);
