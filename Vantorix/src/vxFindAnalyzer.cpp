@@ -220,6 +220,11 @@ void takeFound(vxInfo* app, qkwinInfo* main)
     qkstrfmt(f.msgBuf, sizeof f.msgBuf, " Analyzer ID: %s", app->anaDetails.ID.version);
     if (knownApp) vxLoadDataCfgFiles(app);
 
+    // The page's updates run on the main window's timer, which stood still
+    // during the search: it runs again before the page starts, because a
+    // capture may be started at once, while the search window is still being
+    // taken down (its lines would wait in the ring, undrained, until then).
+    qkwintimestart(main);
     // As if the monitor page's control had been clicked; until the shell binds
     // its page callback there is nothing to call.
     main->actitemid = kMonitorItem;
