@@ -238,4 +238,11 @@ int openDescriptors()
     return n - 1;   // the directory stream itself
 }
 
+int threadCount()
+{
+    const std::string status = readFile("/proc/self/status");
+    const std::size_t at = status.find("\nThreads:");
+    return at == std::string::npos ? -1 : std::atoi(status.c_str() + at + 9);
+}
+
 }  // namespace vxtest

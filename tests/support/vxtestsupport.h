@@ -127,5 +127,7 @@ bool waitFor(const std::function<bool()>& cond,
 
 // Number of open descriptors of this process.
 int openDescriptors();
+// Number of threads of this process (the Threads line of /proc/self/status).
+int threadCount();
 
 }  // namespace vxtest
