@@ -186,8 +186,15 @@ int vxParamPageUpdate(vxInfo* app)
     qklogTrace("vxParamPageUpdate");
     if (app == nullptr || app->winPtr == nullptr) return -2;
     vxParamListInfo& pl = app->ppData.plData;
-    // The capture's reader has the link to itself.
-    if (pl.runDiagFlag == 1) return 0;
+    // The capture's reader has the link to itself while the capture runs.
+    // Once it has ended (complete or cancelled) the page works again: a tree
+    // load takes the link back from the reader, which otherwise would keep
+    // it until the page closes and the tree could not be loaded meanwhile.
+    if (pl.runDiagFlag == 1) {
+        const vxRunDiagInfo& rd = app->runDiag;
+        if (rd.state.load() != 0 || rd.modeData.capDataFlag.load() != 0) return 0;
+        if (pl.tvLoadFlag.load() == 1) vxRunDiagStop(app);
+    }
     qkwinInfo* win = app->winPtr;
     const bool onTreeTab = qkwintabgetactivesubID(win, kParamTab) == kTreeSubTab;
     if (onTreeTab) pl.state.store(1);
