@@ -2,6 +2,7 @@
 // analyzer's text protocol.
 #include "vxDiagnosticProtocolSrv.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -27,9 +28,14 @@ void store(vxDiagProtInfo& dp, unsigned char c)
     if (dp.dataCnt < static_cast<int>(sizeof dp.rspBuf)) dp.rspBuf[dp.dataCnt++] = c;
 }
 
-bool ibufHoldsOk(const vxAnalyzerComInfo& com)
+// The text in ibuf, and at least the bytes of the last read (n): noise on
+// the line before the acknowledgement may hold NUL bytes, which must not
+// hide the "OK" behind them.
+bool ibufHoldsOk(const vxAnalyzerComInfo& com, int n)
 {
-    std::string_view text(reinterpret_cast<const char*>(com.ibuf), strnlen(reinterpret_cast<const char*>(com.ibuf), sizeof com.ibuf));
+    std::size_t length = strnlen(reinterpret_cast<const char*>(com.ibuf), sizeof com.ibuf);
+    if (n > 0 && com.ibPtr == com.ibuf) length = std::max(length, std::min(static_cast<std::size_t>(n), sizeof com.ibuf));
+    std::string_view text(reinterpret_cast<const char*>(com.ibuf), length);
     return text.find("OK") != std::string_view::npos;
 }
 
@@ -150,7 +156,7 @@ int vxGetDiagOkMsg(vxInfo* app)
     for (int read = 1; read <= kOkReads; ++read) {
         int n = vxDiagLinkRead(app);
         if (n > 0) total += n;
-        if (total > 0 && ibufHoldsOk(app->anaCom)) return 2;
+        if (total > 0 && ibufHoldsOk(app->anaCom, n)) return 2;
         if (read < kOkReads) vxLinkSleep(app, 1);
     }
     if (auditOn(app)) qklogf("vxGetDiagOkMsg", "Diagnostic protocol response byte count: %d", total);
