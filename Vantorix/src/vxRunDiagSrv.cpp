@@ -83,6 +83,9 @@ int vxAnalyzerGetMode1(vxInfo* app)
             md.dataFlag = 1;
             return 1;
         }
+        // A line is text up to its terminator: a NUL (line noise) would end
+        // it there and lose the rest of the record in the ring and the file.
+        if (c == '\0') continue;
         appendByte(md, c);
     }
     // The chunk is used up: the next one, read into the link's own buffer.
