@@ -77,9 +77,16 @@ void storeIdentity(vxInfo* app, const char* label)
 {
     vxAnalyzerInfo& ana = app->anaDetails;
     const vxDiagProtInfo& dp = app->diagProt;
-    ana.size = std::clamp(dp.dataCnt, 0, static_cast<int>(sizeof ana.dataID));
+    const int count = std::clamp(dp.dataCnt, 0, static_cast<int>(sizeof dp.rspBuf));
+    // The version text (up to the first comma) never holds a "[": one there
+    // is the real block's opener, and what stands before it is line noise
+    // that carried a "[" of its own.
+    int from = 0;
+    for (int i = 0; i < count && dp.rspBuf[i] != ','; ++i)
+        if (dp.rspBuf[i] == '[') from = i + 1;
+    ana.size = std::min(count - from, static_cast<int>(sizeof ana.dataID));
     std::memset(ana.dataID, 0, sizeof ana.dataID);
-    std::memcpy(ana.dataID, dp.rspBuf, static_cast<std::size_t>(ana.size));
+    std::memcpy(ana.dataID, dp.rspBuf + from, static_cast<std::size_t>(ana.size));
     auto lock = qkloglock();
     qklogf(label, " Analyzer ID data size: %d", ana.size);
     qksysdump(ana.size, ana.dataID);
