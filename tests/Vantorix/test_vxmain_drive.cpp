@@ -12,103 +12,24 @@
 #include <signal.h>
 
 #include <cctype>
-#include <cstring>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "vxtestapp.h"
+#include "vxtestdrive.h"
 #include "vxtestsupport.h"
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
 
-const std::string kShots = VX_DRIVE_SHOT_DIR;
+using vxtest::quoted;
+using vxtest::sentLines;
 
-std::string quoted(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        if (std::strchr("\\^$.|?*+()[]{}", c) != nullptr) out += '\\';
-        out += c;
-    }
-    return out;
-}
-
-// The lines the emulator logged as sent (-v: whole) since it acknowledged the
-// monitor page's Modbus mode off, as the data file keeps them: carriage return
-// and line feed become blanks.
-std::vector<std::string> sentLines(const std::string& emuLog)
-{
-    static const std::regex tx(R"(\btx [^:]*\d+: (.*)\\r\\n$)");
-    static const std::regex tab(R"(\\t)");
-    std::vector<std::string> lines;
-    const std::size_t from = emuLog.rfind("tx Modbus mode off");
-    std::istringstream in(from == std::string::npos ? std::string() : emuLog.substr(from));
-    for (std::string line; std::getline(in, line);) {
-        std::smatch m;
-        if (std::regex_search(line, m, tx)) lines.push_back(std::regex_replace(m[1].str(), tab, "\t") + "  ");
-    }
-    return lines;
-}
-
-class VxMainDrive : public ::testing::Test {
+class VxMainDrive : public vxtest::DrivenMain {
 protected:
-    void SetUp() override
-    {
-        for (const char* dir : {"cfg", "usercfg"})
-            fs::copy(fs::path(VX_SOURCE_DIR) / dir, tree.path(dir), fs::copy_options::recursive);
-        fs::create_directories(tree.path("logs"));
-        fs::create_directories(tree.work());
-        fs::create_directories(kShots);
-    }
-    std::string log() const { return vxtest::readFile(tree.path("logs/vxMain.log")); }
-
-    // Starts an emulator with these options; its ready line.
-    std::string emulator(std::vector<std::string> options)
-    {
-        const std::string ready = tree.path("work/ready" + std::to_string(emus.size()) + ".txt");
-        options.insert(options.begin(), {vxtest::program("anaemu"), "--log", tree.path("work/emu.log"),
-                                         "--ready-file", ready});
-        emus.push_back(std::make_unique<vxtest::Process>(options, tree.work()));
-        EXPECT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(ready).find('\n') != std::string::npos; }))
-            << "emulator not ready";
-        return vxtest::readFile(ready);
-    }
-    std::vector<std::string> onVirtualPort(std::vector<std::string> options)
-    {
-        options.insert(options.end(), {"--pty", "0", "--dev-dir", tree.path("dev")});
-        return options;
-    }
-
-    // Runs vxMain with these steps (and meanwhile, in the test, given the
-    // program's process) until it ends; its exit status. The shots named are
-    // removed first, so none is left
-    // from an earlier run.
-    int drive(const std::string& steps, const std::vector<std::string>& shots,
-              const std::function<void(vxtest::Process&)>& meanwhile = nullptr)
-    {
-        for (const std::string& s : shots) fs::remove(shot(s));
-        fs::remove(tree.path("logs/vxMain.log"));
-        const std::string file = tree.write("work/drive.txt", steps);
-        vxtest::EnvGuard driveFile{"VX_DRIVE", file.c_str()};
-        vxtest::Process vx({vxtest::program("vxMain")}, tree.work());
-        if (meanwhile) meanwhile(vx);
-        return vx.wait(60s);
-    }
-    static std::string shot(const std::string& name) { return kShots + "/" + name + ".png"; }
-
-    vxtest::TempTree tree;
-    vxtest::EnvGuard offscreen{"QT_QPA_PLATFORM", "offscreen"};
-    vxtest::EnvGuard answer{"VX_MSGBOX_AUTOANSWER", "no"};
-    vxtest::EnvGuard screenshots{"VX_SCREENSHOT_DIR", kShots.c_str()};
-    std::vector<std::unique_ptr<vxtest::Process>> emus;
+    VxMainDrive() : DrivenMain(VX_DRIVE_SHOT_DIR) {}
 };
 
 TEST_F(VxMainDrive, EveryPageOfEachApplication)
@@ -187,7 +108,7 @@ TEST_F(VxMainDrive, UnsupportedVersionGoesOnAndAFailedStepEndsTheRun)
         << text;
     EXPECT_TRUE(vxtest::imageShowsSomething(shot("unsupported")));
     EXPECT_FALSE(vxtest::fileExists(shot("never")));
-    EXPECT_FALSE(vxtest::fileExists(kShots + "/../outside.png"));
+    EXPECT_FALSE(vxtest::fileExists(shotDir() + "/../outside.png"));
 }
 
 // Nothing answers the search, so the connection window opens by itself: its
@@ -268,7 +189,7 @@ TEST_F(VxMainDrive, KilledDuringACaptureLosesNoWrittenRecord)
     std::istringstream in(data);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     EXPECT_EQ(lines[0].rfind("  Date\t  Time\t  H2O ppmv\t", 0), 0u) << lines[0];
-    const std::vector<std::string> sent = sentLines(vxtest::readFile(tree.path("work/emu.log")));
+    const std::vector<std::string> sent = sentLines(vxtest::readFile(emuLog()));
     // The 20 lines counted (the OK too when the capture started before it was drained).
     ASSERT_GE(lines.size(), 21u) << data;
     ASSERT_GE(sent.size(), lines.size() - 1);
