@@ -2,11 +2,34 @@
 // lost connection ends the program after an information box.
 #include "vxTcpSrv.h"
 
+#include <atomic>
+
 #include "qkcommtcp.h"
 #include "qklogsrv.h"
 #include "qksyssrv.h"
+#include "qksyswinthread.h"
+#include "qkthrdsrv.h"
 #include "vxAsynSrv.h"
 #include "vxInit.h"
+
+namespace {
+
+// Ends the program once the connection is gone. The exit tears down the
+// windows, their timers and the page workers, which only the GUI thread may
+// do: a worker that finds the connection gone (the connect worker, the
+// capture reader, a page's worker) hands the exit to the GUI thread and waits
+// there until the exit stops it or ends the process. Ended from a worker
+// itself, the process's teardown would race the GUI thread still running.
+[[noreturn]] void vxTcpEndProgram()
+{
+    qklogTrace("vxTcpEndProgram");
+    if (qksyswinIsGuiThread()) vxExit();
+    static std::atomic<bool> posted{false};
+    if (!posted.exchange(true)) qksyswinGuiPost([] { vxExit(); });
+    for (;;) qkthrdwait(100);   // throws qkthrdCancel when the exit stops this worker
+}
+
+}  // namespace
 
 int vxTcpRead(vxInfo* app)
 {
@@ -23,12 +46,12 @@ int vxTcpRead(vxInfo* app)
     if (count == -3) {
         qklogf("vxTcpRead", "TCP/IP shutdown request detected");
         vxMsgInfo("TCP/IP shutdown request detected\nExit Vantorix\n");
-        vxExit();
+        vxTcpEndProgram();
     }
     if (count < 0) {
         qklogf("vxTcpRead", "TCP/IP receive error detected: %d, %d", count, com.tcp.lerrno);
         vxMsgInfo("TCP/IP receive error detected\nExit Vantorix\n");
-        vxExit();
+        vxTcpEndProgram();
     }
     if (count < room) target[count] = 0;   // answers are also read as text
     if (count != 0 && (com.audit & VX_COMAUD_READ)) {
@@ -54,7 +77,7 @@ int vxTcpWrite(vxInfo* app)
     int count = qkcommSocketSend(&com.tcp);
     if (count <= 0) {
         qklogf("vxTcpWrite", "TCP/IP send error detected");
-        if (vxMsgQuestion("TTCP/IP send error detected\nExit Vantorix\n") == QKWIN_MSG_YES) vxExit();
+        if (vxMsgQuestion("TTCP/IP send error detected\nExit Vantorix\n") == QKWIN_MSG_YES) vxTcpEndProgram();
     }
     if (com.audit & VX_COMAUD_READ) {
         auto lock = qkloglock();
