@@ -2,6 +2,7 @@
 #include "vxSpectraPlotSrv.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -26,9 +27,11 @@
 #include "vxInit.h"
 #include "vxModbusProtocolSrv.h"
 #include "vxRequestDiagProtData.h"
+#include "vxSpectraPage2fSrv.h"
 #include "vxSpectraPageSrv.h"
 #include "vxSpectraSnapSrv.h"
 #include "vxSpectraTreeSrv.h"
+#include "vxTcpSrv.h"
 #include "vxWinSrv.h"
 #include "vxWorkerSrv.h"
 
@@ -54,6 +57,13 @@ constexpr int kH2OPeakRegister = 3306;   // holding register 43307
 constexpr int kSingleH2OPeak = 290;
 constexpr int kIdTypeInquired = 2;
 constexpr int kSaving = 5;
+constexpr int kQuietTenths = 5;   // a line quiet this long after a stopped scan has no answer left
+constexpr std::chrono::seconds kDrainLimit{5};   // the longest a stopped scan's answer is waited out
+
+// Set while the page is being left (window thread only): the waits of the
+// leaving pump window messages, and neither a timer tick nor a click may
+// start another scan meanwhile.
+bool gLeaving = false;
 
 // A plot without a curve yet (or while a scan fills the list and the trend)
 // is drawn over a flat line at 0.
@@ -198,11 +208,65 @@ void autoScanStep(vxInfo* app)
 {
     vxSpectraPageInfo& sp = app->spData;
     sp.autoTimeCount = nowSeconds();
+    // The interval counts from the end of a scan. The window's timer ticks on
+    // under the request dialog of a running scan: stopping that scan here
+    // would restart every scan that lasts longer than the interval, and none
+    // would ever end. It finishes first.
+    if (app->getdpdatathrds.state != 0) return;
     if (sp.autoTimeCount - sp.autoTimeStart.load() <= sp.autoPollRate) return;
-    if (app->getdpdatathrds.state != 0) vxStopDiagProtReqData(app);
     sp.autoTimeStart.store(nowSeconds());
     startScan(app);
     sp.autoTimeStart.store(nowSeconds());
+}
+
+// Reads and drops what the analyzer still sends for a request of a stopped
+// scan, until the line has stayed quiet for a while (bounded), so that the
+// next page's first exchange gets its own answer.
+void drainLink(vxInfo* app)
+{
+    using Clock = std::chrono::steady_clock;
+    vxAnalyzerComInfo& com = app->anaCom;
+    // The analyzer starts its answer within the pause that follows a request.
+    const auto quiet = std::chrono::milliseconds(100 * std::max(kQuietTenths, vxSPpauseTenths(app)));
+    const auto start = Clock::now();
+    auto lastByte = start;
+    while (Clock::now() - lastByte < quiet && Clock::now() - start < kDrainLimit) {
+        com.ibPtr = com.ibuf;
+        com.maxbyts = VX_LINKBUFSIZE;
+        int got = 0;
+        if (com.connectType == 2) {
+            got = vxTcpRead(app);
+            if (got <= 0) vxLinkSleep(app, 1);
+        } else {
+            got = vxAsynRead(app);
+            if (got < 0) break;   // the line is gone: nothing left to wait for
+        }
+        if (got > 0) lastByte = Clock::now();
+    }
+    vxAsynFlush(app);
+    com.ibPtr = com.ibuf;
+    com.obPtr = com.obuf;
+    com.maxbyts = VX_LINKBUFSIZE;
+}
+
+// A scan still running when the page is left ends with the page: its worker
+// talks to the analyzer, and the next page needs the link to itself. The
+// worker unwinds at its next wait; what its end would have done is done here
+// (page idle again, request dialog closed, the answer in flight dropped).
+void stopScan(vxInfo* app)
+{
+    vxthreadInfo& slot = app->getdpdatathrds;
+    const bool running = slot.state.load() != 0;
+    if (!running && slot.thrdPtr.load() == nullptr) return;
+    vxStopDiagProtReqData(app);
+    if (!running) return;
+    vxSpectraPageInfo& sp = app->spData;
+    qklogf("vxSpectraPageExit", "scan %d stopped: page left while it ran",
+           static_cast<int>(app->dpRequest.scanCnt.load()));
+    int scanning = 3;
+    sp.state.compare_exchange_strong(scanning, 2);
+    if (app->winPtr != nullptr) qkwindlgExitByID(app->winPtr, kRequestDialog);
+    drainLink(app);
 }
 
 vxInfo* pageApp(qkwinInfo* window)
@@ -226,6 +290,7 @@ int vxSpectraPageUpdate(vxInfo* app)
     qklogTrace("vxSpectraPageUpdate");
     if (app == nullptr || app->winPtr == nullptr) return -2;
     vxSpectraPageInfo& sp = app->spData;
+    if (gLeaving) return 0;
     // The inquiry owns the link until it is over.
     if (sp.getH2OFlag.load() != 0) {
         if (sp.getH2OFlag.load() == 1 && sp.savedatathrd.state == 0) startH2O(app);
@@ -254,6 +319,10 @@ int vxSpectraPageExit(vxInfo* app)
 {
     qklogTrace("vxSpectraPageExit");
     if (app == nullptr) return -2;
+    if (gLeaving) return 0;   // a second leave while the first one waits
+    gLeaving = true;
+    stopScan(app);
+    gLeaving = false;
     vxSpectraPageInfo& sp = app->spData;
     if (sp.appPtr != nullptr) {
         vxSpectraPageGetTreeViewImages(app);
@@ -593,9 +662,10 @@ int vxSpectraDemandScanCB(qkwinInfo* window)
     int status = vxCheckStatus(app, 10);
     if (status == 0) status = vxCheckStatus(app, 20);
     if (status != 0) return status;
-    // One exchange at a time: a scan, the inquiry or a save still running waits.
+    // One exchange at a time: a scan, the inquiry or a save still running
+    // waits, and so does a page being left.
     const vxSpectraPageInfo& sp = app->spData;
-    if (sp.state.load() == 3 || sp.getH2OFlag.load() != 0 || app->getdpdatathrds.state != 0 ||
+    if (gLeaving || sp.state.load() == 3 || sp.getH2OFlag.load() != 0 || app->getdpdatathrds.state != 0 ||
         sp.saveImageFlag.load() != 0 || sp.saveDataFlag.load() != 0)
         return 0;
     return startScan(app);

@@ -18,8 +18,11 @@
 // start step; these are the init, update and exit steps.
 int vxSpectraPageInit(vxInfo* app);
 int vxSpectraPageUpdate(vxInfo* app);
-// Reads the check boxes into the profile, keeps a copy of it in user, sets
-// userFlg and stops the plot refresh of the repaint (refrashPlots 0).
+// Ends a scan still running (its worker stopped within the thread table's
+// bounded wait, the page idle again, the request dialog closed, the answer in
+// flight read and dropped), reads the check boxes into the profile, keeps a
+// copy of it in user, sets userFlg and stops the plot refresh of the repaint
+// (refrashPlots 0).
 int vxSpectraPageExit(vxInfo* app);
 
 // Clears every scan slot of the three stores (headers, the first 1024 bytes
