@@ -183,7 +183,16 @@ int vxSPscanRequest(vxInfo* app, vxSpectraReqInfo& r, const char* fmt, int pause
     r.dataFlag = 0;
     vxBuildDiagReqMsg(app, r.dpReq);
     const int sent = vxSendDiagReqMsg(app);
-    if (sent < 0) return sent;
+    if (sent < 0) {
+        // The line is gone (a port unplugged, a write refused): the scan ends
+        // here, nothing of it is checked. The page goes back to idle with no
+        // new data ready; left at "scan in progress" it would never scan or
+        // redraw again.
+        qklogf("vxSPscanRequest", "scan %d ended, request %s not sent: %d",
+               static_cast<int>(app->dpRequest.scanCnt.load()), r.dpReq, sent);
+        app->spData.state.store(2);
+        return sent;
+    }
     char msg[64];
     qkstrfmt(msg, sizeof msg, fmt, r.dpReq);
     vxRunDiagSetMsg(app, msg);

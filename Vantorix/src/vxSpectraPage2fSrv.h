@@ -38,7 +38,7 @@ void vxSPscanBegin(vxInfo* app, void* store, int (*build)(vxInfo*));
 // Sends request r, shows it as fmt in the status message and waits
 // pauseTenths; after "09" also the analyzer's demand poll time, without
 // reading. Otherwise reads the response: result is its status (2 complete).
-// The send's status (negative: the scan ends).
+// The send's status (negative: the scan ends, logged, the page idle again).
 int vxSPscanRequest(vxInfo* app, vxSpectraReqInfo& r, const char* fmt, int pauseTenths, int& result);
 // Stores the header response into hdr (at most 128 bytes), lists it in the
 // FC10 list and appends the trend curve.
