@@ -60,13 +60,53 @@ uint32_t bigEndian32(const unsigned char* p)
            (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
 }
 
-// Length of the frame at the start of msgBuf once enough of it is there, else 0.
+// Length of the frame at b once enough of it is there, else 0.
 int frameLength(const unsigned char* b, int total)
 {
     if (total < kMinFrame) return 0;
     if (b[1] & kExceptionBit) return kMinFrame;
     int length = b[2] + kMinFrame;
     return total >= length ? length : 0;
+}
+
+uint16_t crc16(const unsigned char* p, int n)
+{
+    uint16_t crc = 0xFFFF;
+    for (int i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+// The CRC at the end of a frame, low byte first, matches its bytes.
+bool crcHolds(const unsigned char* b, int length)
+{
+    const uint16_t crc = crc16(b, length - 2);
+    return b[length - 2] == (crc & 0xFF) && b[length - 1] == (crc >> 8);
+}
+
+// Where the first whole frame with a matching CRC starts in the total bytes
+// read (its length in *length), -1 while there is none. Noise on the line
+// before an answer is no frame: its bytes are passed over one at a time.
+int findFrame(const unsigned char* b, int total, int* length)
+{
+    for (int at = 0; at + kMinFrame <= total; ++at) {
+        const int n = frameLength(b + at, total - at);
+        if (n > 0 && crcHolds(b + at, n)) {
+            *length = n;
+            return at;
+        }
+    }
+    return -1;
+}
+
+// The first n bytes of msgBuf are dropped; the rest moves to its start.
+void dropFront(vxModbusInfo& mb, int* total, int n)
+{
+    std::memmove(mb.msgBuf, mb.msgBuf + n, static_cast<std::size_t>(*total - n));
+    *total -= n;
+    std::memset(mb.msgBuf + *total, 0, sizeof mb.msgBuf - static_cast<std::size_t>(*total));
 }
 
 }  // namespace
@@ -139,15 +179,9 @@ int vxBuildMbFc03Msg(vxInfo* app)
 uint16_t vxCalculateMbCRC(vxInfo* app)
 {
     qklogTrace("vxCalculateMbCRC");
-    uint16_t crc = 0xFFFF;
-    if (app == nullptr || app->mbData.fcPtr == nullptr) return crc;
+    if (app == nullptr || app->mbData.fcPtr == nullptr) return 0xFFFF;
     const int n = std::clamp(app->mbData.fcByteCnt - 2, 0, static_cast<int>(sizeof app->mbData.msgBuf));
-    const unsigned char* p = app->mbData.fcPtr;
-    for (int i = 0; i < n; ++i) {
-        crc ^= p[i];
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
-    }
-    return crc;
+    return crc16(app->mbData.fcPtr, n);
 }
 
 int vxSendMbReqMsg(vxInfo* app)
@@ -202,14 +236,16 @@ int vxTakeMbRspFrame(vxInfo* app, int* total, int* result)
     if (app == nullptr || total == nullptr || result == nullptr) return -2;
     vxModbusInfo& mb = app->mbData;
     *total = std::clamp(*total, 0, static_cast<int>(sizeof mb.msgBuf));
-    while (int length = frameLength(mb.msgBuf, *total)) {
-        if (mb.msgBuf[0] != mb.mbSlaveAddr) {
+    // Only a frame whose CRC holds is taken: bytes of a disturbed line are
+    // never read as register values, and the answer behind them is found.
+    int length = 0;
+    for (int at; (at = findFrame(mb.msgBuf, *total, &length)) >= 0;) {
+        if (mb.msgBuf[at] != mb.mbSlaveAddr) {
             // A frame of another slave: dropped, and reading goes on after it.
-            std::memmove(mb.msgBuf, mb.msgBuf + length, static_cast<std::size_t>(*total - length));
-            *total -= length;
-            std::memset(mb.msgBuf + *total, 0, sizeof mb.msgBuf - static_cast<std::size_t>(*total));
+            dropFront(mb, total, at + length);
             continue;
         }
+        if (at > 0) dropFront(mb, total, at);
         mb.fcByteCnt = length;
         mb.fcPtr = mb.msgBuf;
         if ((mb.msgBuf[1] & kExceptionBit) || mb.msgBuf[1] != mb.fcID) {

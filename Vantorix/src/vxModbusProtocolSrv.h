@@ -36,10 +36,12 @@ int vxGetMbReqMsg(vxInfo* app);
 // -99 for an exception or another function code (mbExCode set), -2 when no
 // frame of this slave came within 10 reads.
 int vxGetMbRspMsg(vxInfo* app);
-// Looks for the response in the *total bytes read into msgBuf so far: frames
-// of other slaves are dropped (*total shrinks by them). 1 once a whole frame
-// of this slave is there, with *result as vxGetMbRspMsg returns it; 0 while
-// more bytes are needed.
+// Looks for the response in the *total bytes read into msgBuf so far: only a
+// whole frame whose CRC holds counts; bytes before it (noise on the line) and
+// frames of other slaves are dropped (*total shrinks by them), and the
+// frame taken is moved to the start of msgBuf. 1 once a frame of this slave
+// is there, with *result as vxGetMbRspMsg returns it; 0 while more bytes are
+// needed.
 int vxTakeMbRspFrame(vxInfo* app, int* total, int* result);
 // Decodes the data bytes of the response in msgBuf into regVal by mbRegType.
 int vxGetMbRspMsgValue(vxInfo* app);
