@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "qkcommasyn.h"
 #include "qklogsrv.h"
 #include "qkstrsrv.h"
 #include "qksyswinbutton.h"
@@ -32,6 +33,8 @@ constexpr char kConsoleWord = 0x17;
 // A reader that found nothing on the link looks again after this pause (a
 // TCP read does not wait by itself).
 constexpr int kIdleWaitMs = 50;
+// A reader whose port failed looks at it again after this pause.
+constexpr int kLostWaitMs = 500;
 constexpr int kFullPollMs = 5;
 constexpr int kSlotSize = sizeof(vxFrontPanelInfo::dataLine[0]);
 
@@ -49,6 +52,14 @@ int nextSlot(int ndx)
     return ndx + 1 < VX_FPRINGLINES ? ndx + 1 : 0;
 }
 
+
+// True when the link has data waiting (looked at without reading, so a
+// failed port logs nothing); a TCP link is read again at once.
+bool portHasData(vxInfo* app)
+{
+    if (app->anaCom.connectType != 1) return true;
+    return qkcommAsynStat(app->anaCom.asyn.fd) == 1;
+}
 
 void readerEntry(void* argument)
 {
@@ -230,7 +241,7 @@ int vxAnalyzerGetFPdata(vxInfo* app)
     com.maxbyts = VX_LINKBUFSIZE;
     const int n = vxDiagLinkRead(app);
     fp.byteCnt = n > 0 ? n : 0;
-    return n > 0 ? 0 : -1;
+    return n > 0 ? 0 : (n < 0 ? -2 : -1);
 }
 
 int vxParamPageGetFPdata(vxInfo* app)
@@ -247,10 +258,24 @@ int vxParamPageGetFPdata(vxInfo* app)
     // After a lost line the reader does not wait again until the page has
     // taken one: it keeps reading so that the link does not back up.
     bool behind = false;
+    // A port that failed (an unplugged adapter) is not read again until it
+    // reports data: every read of it would only fail and log once more.
+    bool portLost = false;
     while (app->paramfpthrds.state.load() == 1) {
+        if (portLost) {
+            if (!portHasData(app)) {
+                qkthrdwait(kLostWaitMs);
+                continue;
+            }
+            portLost = false;
+            qklogf("vxParamPageGetFPdata", "Front panel: the analyzer link delivers data again");
+        }
         const int got = vxAnalyzerGetFPdata(app);
         if (fp.dataFlag == 1) {
             behind = putLine(app, behind ? 0 : VX_FPRINGFULLWAITMS) != 0;
+        } else if (got == -2) {
+            portLost = true;
+            qklogf("vxParamPageGetFPdata", "Front panel: analyzer link read error, the display waits for the port");
         } else if (got < 0) {
             qkthrdwait(kIdleWaitMs);
         }

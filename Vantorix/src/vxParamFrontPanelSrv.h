@@ -18,15 +18,16 @@ constexpr int VX_FPRINGFULLWAITMS = 500;
 // reader could not be started.
 int vxParamPageFPinit(vxInfo* app);
 // The reader thread's body: splits the stream into lines and stores each in
-// the ring while the slot's state is 1; logs "Exit parameter page front panel
-// update thread id: %d" at its end. 0.
+// the ring while the slot's state is 1; after a failed read it logs once and
+// reads the port again only when data wait there. Logs "Exit parameter page
+// front panel update thread id: %d" at its end. 0.
 int vxParamPageGetFPdata(vxInfo* app);
 // The line splitter (reader thread): takes the next bytes of the last chunk
 // read from the link into dataBuf (a carriage return becomes a blank, which
 // the line feed that ends the line removes again) until a line feed completes
 // the line (dataFlag 1, returns 1); reads the next chunk into ibuf when the
-// last is used up (0 after a read with data, -1 when nothing came). A line
-// longer than dataBuf is cut there.
+// last is used up (0 after a read with data, -1 when nothing came, -2 when
+// the read failed). A line longer than dataBuf is cut there.
 int vxAnalyzerGetFPdata(vxInfo* app);
 // Page tick: decodes the lines the reader has published and applies them to
 // the grid (cursor position with text, erase display), emptying each slot.
