@@ -138,7 +138,9 @@ TEST_F(Snapshot, OpensWithTheScanReadsOutTheCursorAndSaves)
             }
         }
         EXPECT_GT(curves, 0) << "plot " << kPagePlots[k] << " has no curve";
-        EXPECT_EQ(snap.xyPos.state, 1) << "read-out not prepared";
+        int state = 0;
+        EXPECT_EQ(qksyswinOwnerRun(child, [&] { state = snap.xyPos.state; }), 0);
+        EXPECT_EQ(state, 1) << "read-out not prepared";
         const std::string shot = std::string(VX_SNAPSHOT_SHOT_DIR) + "/snapshot-" + char('a' + k) + ".png";
         EXPECT_TRUE(vxtest::pumpUntil([&] { return qksyswinsavescreenshot(child, shot.c_str()) == 0; }));
         EXPECT_TRUE(vxtest::imageShowsSomething(shot));
@@ -168,7 +170,10 @@ TEST_F(Snapshot, OpensWithTheScanReadsOutTheCursorAndSaves)
     // The cursor read-out of snapshot A: its grid is 512 pixels wide (one per
     // point) and 400 high; 100 pixels right of the grid's left edge is point
     // 100; 100 pixels above the grid's bottom is a quarter of the range up.
-    const vxSpectraXYposInfo& r = sp.winPlotA.xyPos;
+    // The window's thread rewrites the read-out's geometry on every redraw, so
+    // it is copied there.
+    vxSpectraXYposInfo r{};
+    ASSERT_EQ(qksyswinOwnerRun(snapA, [&] { r = sp.winPlotA.xyPos; }), 0);
     ASSERT_EQ(r.xsize, 512);
     ASSERT_EQ(r.ysize, 400);
     ASSERT_GT(r.yabsv, 0.0f);

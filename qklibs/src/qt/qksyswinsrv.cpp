@@ -646,8 +646,7 @@ void qksyswinWakeGui()
         wakeGuiNow();
         return;
     }
-    if (QCoreApplication* app = QCoreApplication::instance())
-        QMetaObject::invokeMethod(app, [] { wakeGuiNow(); }, Qt::QueuedConnection);
+    if (QCoreApplication::instance() != nullptr) qksyswinGuiPost([] { wakeGuiNow(); });
 }
 
 void qksyswinPump(int ms, bool cancellable)

@@ -43,13 +43,14 @@ void runPending()
 // Qt only carries the wake-up, which holds no data of ours: the hand-over is
 // then one that ThreadSanitizer can follow (Qt's own locks and reference
 // counts are not instrumented), so what a call captures is seen as handed
-// over in both directions, including its destruction on either thread.
+// over in both directions, including its destruction on either thread. The
+// wake-up is posted under the same mutex: Qt allocates its call object here
+// and frees it on the GUI thread after runPending has taken the mutex, so
+// that allocation is handed over the same way.
 void qksyswinGuiPost(std::function<void()> fn)
 {
-    {
-        std::lock_guard<std::mutex> lock(gPendingMutex);
-        gPending.push_back(std::move(fn));
-    }
+    std::lock_guard<std::mutex> lock(gPendingMutex);
+    gPending.push_back(std::move(fn));
     if (QCoreApplication* app = QCoreApplication::instance())
         QMetaObject::invokeMethod(app, [] { runPending(); }, Qt::QueuedConnection);
 }
