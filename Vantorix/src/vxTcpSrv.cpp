@@ -40,9 +40,9 @@ int vxTcpRead(vxInfo* app)
     int room = 0;
     unsigned char* target = vxLinkReadBounds(app, &room);
     if (room < 1) return 0;   // a full buffer takes nothing more
-    com.tcp.client.dbuf = target;
-    com.tcp.client.bcnt = room;
-    int count = qkcommSocketRecv(&com.tcp);
+    // The buffer goes with the call, not through the record: the capture
+    // reader receives while the window sends its requests on the same record.
+    int count = qkcommSocketRecvBuf(&com.tcp, target, room);
     if (count == -3) {
         qklogf("vxTcpRead", "TCP/IP shutdown request detected");
         vxMsgInfo("TCP/IP shutdown request detected\nExit Vantorix\n");
@@ -72,9 +72,7 @@ int vxTcpWrite(vxInfo* app)
     int length = 0;
     unsigned char* data = vxLinkWriteBounds(app, &length);
     com.wrtByteCnt = 0;
-    com.tcp.client.dbuf = data;
-    com.tcp.client.bcnt = length;
-    int count = qkcommSocketSend(&com.tcp);
+    int count = qkcommSocketSendBuf(&com.tcp, data, length);
     if (count <= 0) {
         qklogf("vxTcpWrite", "TCP/IP send error detected");
         if (vxMsgQuestion("TTCP/IP send error detected\nExit Vantorix\n") == QKWIN_MSG_YES) vxTcpEndProgram();

@@ -153,7 +153,7 @@ int qkcommSocketInitClient(qkcommTCPInfo* record)
         c.socketState = 0;
         return -2;
     }
-    if (qktcpaudit(record, QKCOMMTCP_AUD_CREATE)) qklogf("qkcommSocketInitClient", "client socket: %d, state: %d", c.fd, c.socketState);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_CREATE)) qklogf("qkcommSocketInitClient", "client socket: %d, state: %d", c.fd, c.socketState.load());
     return 0;
 }
 
@@ -264,16 +264,15 @@ int qkcommSocketAccConnect(qkcommTCPInfo* record)
     return 0;
 }
 
-int qkcommNetEvent(qkcommTCPInfo* record)
+namespace {
+
+// Readiness of one socket within the poll time. It writes nothing of the
+// record: a receive on one thread polls while another thread sends.
+int qktcppoll(const qkcommTCPInfo* record, int fd)
 {
-    qklogTrace("qkcommNetEvent");
-    if (record == nullptr) return -2;
-    record->scanRate = kPollUsec;
-    const int fd = record->socket;
-    if (fd < 1) return 0;
     const bool talk = qktcpaudit(record, QKCOMMTCP_AUD_POLL);
     if (talk) qklogf("qkcommNetEvent", "inquire, fdstdin: %d, socket: %d, nfds: %x, rfds: %x", 0, fd, fd + 1, 1);
-    int ready = qksyssockpoll(fd, record->scanRate);
+    int ready = qksyssockpoll(fd, kPollUsec);
     if (ready < 0) {
         qklogErr("getNetEvent call to select");
         return -2;
@@ -282,24 +281,46 @@ int qkcommNetEvent(qkcommTCPInfo* record)
     return ready > 0 ? 1 : 0;
 }
 
+}  // namespace
+
+int qkcommNetEvent(qkcommTCPInfo* record)
+{
+    qklogTrace("qkcommNetEvent");
+    if (record == nullptr) return -2;
+    record->scanRate = kPollUsec;
+    const int fd = record->socket;
+    if (fd < 1) return 0;
+    return qktcppoll(record, fd);
+}
+
 int qkcommSocketRecv(qkcommTCPInfo* record)
 {
     qklogTrace("qkcommSocketRecv");
     if (record == nullptr) return -2;
     qkcommTCPServiceInfo* role = qktcprole(record);
-    if (role == nullptr || role->dbuf == nullptr || role->bcnt < 1) return -2;
-    int& fd = qktcpdatafd(record);
+    if (role == nullptr) return -2;
+    record->socket = qktcpdatafd(record);
+    return qkcommSocketRecvBuf(record, role->dbuf, role->bcnt);
+}
+
+int qkcommSocketRecvBuf(qkcommTCPInfo* record, unsigned char* buffer, int capacity)
+{
+    qklogTrace("qkcommSocketRecvBuf");
+    if (record == nullptr) return -2;
+    qkcommTCPServiceInfo* role = qktcprole(record);
+    if (role == nullptr || buffer == nullptr || capacity < 1) return -2;
+    const int fd = qktcpdatafd(record);
     const char* remote = record->service == 1 ? role->rhadd : role->address;
-    record->socket = fd;
     record->lerrno = 0;
+    if (fd < 1) return 0;
     int received = 0;
     bool event = false;
     bool peerGone = false;
-    while (received < role->bcnt && qkcommNetEvent(record) > 0) {
+    while (received < capacity && qktcppoll(record, fd) > 0) {
         // The analyzer sends its answer in pieces: give the rest time to come.
         qksyssleep(2, 1);
         event = true;
-        int n = qksyssockrecv(fd, role->dbuf + received, role->bcnt - received);
+        int n = qksyssockrecv(fd, buffer + received, capacity - received);
         if (n < 0) {
             int err = errno;
             int kind = qksyssockclass(err);
@@ -328,7 +349,7 @@ int qkcommSocketRecv(qkcommTCPInfo* record)
         return -3;
     }
     role->socketState = 8;
-    if (qktcpaudit(record, QKCOMMTCP_AUD_RECV)) qktcplogdata("qkcommSocketRecv", "socket: %d received: %d bytes", fd, received, role->dbuf);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_RECV)) qktcplogdata("qkcommSocketRecv", "socket: %d received: %d bytes", fd, received, buffer);
     return received;
 }
 
@@ -363,18 +384,27 @@ int qkcommSocketSend(qkcommTCPInfo* record)
     if (record == nullptr) return -2;
     qkcommTCPServiceInfo* role = qktcprole(record);
     if (role == nullptr) return -2;
+    record->socket = qktcpdatafd(record);
+    return qkcommSocketSendBuf(record, role->dbuf, role->bcnt);
+}
+
+int qkcommSocketSendBuf(qkcommTCPInfo* record, const unsigned char* buffer, int length)
+{
+    qklogTrace("qkcommSocketSendBuf");
+    if (record == nullptr) return -2;
+    qkcommTCPServiceInfo* role = qktcprole(record);
+    if (role == nullptr) return -2;
     const int fd = qktcpdatafd(record);
-    record->socket = fd;
     int sent = 0;
-    if (fd >= 1 && role->dbuf != nullptr) {
+    if (fd >= 1 && buffer != nullptr) {
         using Clock = std::chrono::steady_clock;
         auto stallEnd = Clock::now() + std::chrono::milliseconds(kSendStallMs);
-        while (sent < role->bcnt) {
-            int n = qksyssocksend(fd, role->dbuf + sent, role->bcnt - sent);
+        while (sent < length) {
+            int n = qksyssocksend(fd, buffer + sent, length - sent);
             if (n > 0) {
                 sent += n;
                 stallEnd = Clock::now() + std::chrono::milliseconds(kSendStallMs);
-                if (sent < role->bcnt) qksyssleep(2, 1);
+                if (sent < length) qksyssleep(2, 1);
                 continue;
             }
             int kind = n < 0 ? qksyssockclass(errno) : QKSOCK_OTHER;
@@ -387,7 +417,7 @@ int qkcommSocketSend(qkcommTCPInfo* record)
         }
     }
     role->socketState = 9;
-    if (qktcpaudit(record, QKCOMMTCP_AUD_SEND)) qktcplogdata("qkcommSocketSend", "socket: %d sent: %d bytes", fd, sent, role->dbuf);
+    if (qktcpaudit(record, QKCOMMTCP_AUD_SEND)) qktcplogdata("qkcommSocketSend", "socket: %d sent: %d bytes", fd, sent, buffer);
     return sent;
 }
 

@@ -24,8 +24,9 @@ struct qkcommTCPServiceInfo {
     int fd;                     // listening socket (server) or client socket
     int nfd;                    // accepted peer socket (server)
     int slen;                   // address length
-    int socketState;            // 0 closed, 1 shut down, 2 created, 3 bound, 4 listening or peer gone,
-                                // 5 connected, 6 peer accepted, 8 data received, 9 data sent
+    std::atomic<int> socketState;   // 0 closed, 1 shut down, 2 created, 3 bound, 4 listening or peer gone,
+                                    // 5 connected, 6 peer accepted, 8 data received, 9 data sent
+                                    // (the receive and the send may run on different threads)
     int scanRate;
     int shutdown;               // direction qkcommSocketShutdown closes: 1 receiving, 2 sending, else both
     int maxlisten;              // listen backlog; 16 when below 1
@@ -101,6 +102,12 @@ int qkcommSocketRecv(qkcommTCPInfo* record);
 int qkcommSocketFlush(qkcommTCPInfo* record);
 // The count sent from dbuf (short when the peer stopped taking data).
 int qkcommSocketSend(qkcommTCPInfo* record);
+// The receive and the send with the caller's buffer. One thread may receive
+// while another sends on the same record (a reader streaming records while
+// the window sends a request): these leave dbuf, bcnt and the record's poll
+// fields alone, so neither call takes the other's buffer.
+int qkcommSocketRecvBuf(qkcommTCPInfo* record, unsigned char* buffer, int capacity);
+int qkcommSocketSendBuf(qkcommTCPInfo* record, const unsigned char* buffer, int length);
 int qkcommSocketShutdown(qkcommTCPInfo* record);
 int qkcommSocketClose(qkcommTCPInfo* record);
 int qkcommSocketCloseClient(qkcommTCPInfo* record);
