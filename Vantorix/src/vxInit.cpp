@@ -118,7 +118,10 @@ void vxExit()
         vxRemoteStop(vxPtr);
         // The capture reader and the page workers use the link: they end
         // before the link closes (from the GUI thread, which none of them is).
+        // Lines the reader has handed over but no page tick has taken yet
+        // still reach the data file.
         vxRunDiagStop(vxPtr);
+        if (qksyswinIsGuiThread()) vxRunDiagWriteRing(vxPtr);
         if (qksyswinIsGuiThread())
             for (vxthreadInfo* slot : {&vxPtr->diagdvthrds, &vxPtr->getdpdatathrds, &vxPtr->paramfpthrds,
                                        &vxPtr->parammbthrds, &vxPtr->ppData.plData.loadTvParamThrd,

@@ -244,6 +244,18 @@ int vxRunDiagWriteLine(vxInfo* app, const char* line)
     return 0;
 }
 
+int vxRunDiagWriteRing(vxInfo* app)
+{
+    qklogTrace("vxRunDiagWriteRing");
+    if (app == nullptr || tls_onReader) return 0;
+    vxRunDiagStop(app);
+    int written = 0;
+    for (int n; (n = vxRunDiagDrain(app, [](vxInfo* a, const char* line) { vxRunDiagWriteLine(a, line); })) > 0;)
+        written += n;
+    if (written > 0) qklogf("vxRunDiagWriteRing", "Lines still in the ring written to the data file: %d", written);
+    return written;
+}
+
 bool vxIsArm9(const vxInfo* app)
 {
     const int type = app->anaDetails.version.appType;

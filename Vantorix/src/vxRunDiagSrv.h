@@ -69,6 +69,10 @@ int vxRunDiagDrain(vxInfo* app, vxRunDiagLineFunc hook);
 // which reaches the system at once (a killed program loses no written line);
 // counts it in dataCnt. 0, -2 when the file is not open, -1 on a write error.
 int vxRunDiagWriteLine(vxInfo* app, const char* line);
+// Stops the reader and waits for it, then writes every line still in the ring
+// to the data file: when the program ends, no page tick drains them any more.
+// The number of lines written.
+int vxRunDiagWriteRing(vxInfo* app);
 // True for the ARM9 analyzers (NS and FS), which send one record block per
 // request; an HC12 (2F) analyzer streams on.
 bool vxIsArm9(const vxInfo* app);

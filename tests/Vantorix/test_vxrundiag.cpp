@@ -17,6 +17,7 @@
 #include "vxAsynSrv.h"
 #include "vxInit.h"
 #include "vxRunDiagSrv.h"
+#include "qkfilesrv.h"
 #include "vxtestsupport.h"
 
 namespace {
@@ -151,6 +152,16 @@ TEST_F(VxRunDiag, FullRingKeepsItsLinesAndCountsTheLostOnes)
     vx.runDiag.modeData.capDataFlag = 1;
     vxRunDiagCountRecord(&vx);
     EXPECT_STREQ(vx.runDiag.msg, "received record: 1, lost: 2");
+
+    // At the program's end the lines no page has taken go to the data file.
+    ASSERT_EQ(put("left in the ring", 0), 0);
+    ASSERT_EQ(put("and its last", 0), 0);
+    vx.dataFile.fdp = qkfileopen(tree_.path("capture.txt").c_str(), "w+");
+    ASSERT_NE(vx.dataFile.fdp, nullptr);
+    EXPECT_EQ(vxRunDiagWriteRing(&vx), 2);
+    qkfileclose(vx.dataFile.fdp);
+    vx.dataFile.fdp = nullptr;
+    EXPECT_EQ(vxtest::readFile(tree_.path("capture.txt")), "left in the ring\nand its last\n");
 }
 
 TEST_F(VxRunDiag, CountDownOfTheTimedCapture)
