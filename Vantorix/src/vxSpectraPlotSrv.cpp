@@ -20,6 +20,7 @@
 #include "qksyswinlist.h"
 #include "qksyswinmsgbox.h"
 #include "qksyswinstatic.h"
+#include "qksyswinsrv.h"
 #include "qksyswinthread.h"
 #include "qkwincfgpathsrv.h"
 #include "vxAsynSrv.h"
@@ -55,6 +56,7 @@ constexpr int kClickEvent = 6;
 constexpr int kClearedBytes = 1024;
 constexpr int kH2OPeakRegister = 3306;   // holding register 43307
 constexpr int kSingleH2OPeak = 290;
+constexpr int kLeaveWaitSeconds = 30;       // longest wait for the inquiry when the page is left
 constexpr int kIdTypeInquired = 2;
 constexpr int kSaving = 5;
 constexpr int kQuietTenths = 5;   // a line quiet this long after a stopped scan has no answer left
@@ -322,8 +324,17 @@ int vxSpectraPageExit(vxInfo* app)
     if (gLeaving) return 0;   // a second leave while the first one waits
     gLeaving = true;
     stopScan(app);
-    gLeaving = false;
     vxSpectraPageInfo& sp = app->spData;
+    // An H2O inquiry (or an image save) under way ends its exchange first:
+    // the next page would talk on the link at the same time, and an inquiry
+    // cut short would leave the analyzer in Modbus mode. Its reply timeouts
+    // bound the wait; the window is served meanwhile.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(kLeaveWaitSeconds);
+    while (sp.savedatathrd.state.load() != 0 && sp.savedatathrd.thrdPtr.load() != nullptr &&
+           std::chrono::steady_clock::now() < giveUp)
+        qkwinsleep(app->winPtr, 2, 1);
+    vxWorkerStop(&sp.savedatathrd);
+    gLeaving = false;
     if (sp.appPtr != nullptr) {
         vxSpectraPageGetTreeViewImages(app);
         sp.user = *sp.appPtr;

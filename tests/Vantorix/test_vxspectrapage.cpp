@@ -271,6 +271,37 @@ TEST_P(SpectraPage, ScansOverlaysAndSaves)
     EXPECT_EQ(a->refrashPlots.load(), 0);
 }
 
+// A dual-peak 2F analyzer is asked for its H2O peak type when the page is
+// entered. The page left at once waits for the inquiry's exchange to end
+// (register 43307, then Modbus mode off), so the next page has the link alone.
+TEST_F(SpectraPage, LeftDuringTheH2OInquiryLetsItFinish)
+{
+    showAsShell();
+    ASSERT_FALSE(HasFatalFailure());
+    startEmulator({"--personality", "2f-dual", "-v"});
+    ASSERT_FALSE(HasFatalFailure());
+    connectEmulator();
+    ASSERT_FALSE(HasFatalFailure());
+    vxInfo* a = app.get();
+    vxSpectraPageInfo& sp = a->spData;
+    ASSERT_EQ(a->anaDetails.ID.type, 2) << "not taken for a dual-peak analyzer";
+    qksyswinpagedsp(win, 5);
+    sp.tvBuildFlag = 0;
+    ASSERT_EQ(vxSpectraPageBuildTreeView(a), 0);
+    ASSERT_EQ(vxSpectraPageUpdate(a), 0);
+    ASSERT_NE(sp.savedatathrd.state.load(), 0) << "no H2O inquiry under way";
+    ASSERT_EQ(vxSpectraPageExit(a), 0);
+    EXPECT_EQ(sp.savedatathrd.state.load(), 0);
+    EXPECT_EQ(sp.savedatathrd.thrdPtr.load(), nullptr);
+    EXPECT_EQ(sp.getH2OFlag.load(), 0);
+    EXPECT_EQ(a->anaDetails.ID.type, 2);   // the analyzer answered 291: dual
+    const std::string emu = vxtest::readFile(emuLog);
+    const std::size_t read = emu.find("43307");
+    EXPECT_NE(read, std::string::npos) << emu;
+    // Modbus mode off ("24") went out after the register was read.
+    EXPECT_NE(emu.find("00124", read == std::string::npos ? 0 : read), std::string::npos) << emu;
+}
+
 INSTANTIATE_TEST_SUITE_P(Applications, SpectraPage, ::testing::Values("2f", "ns", "fs"),
                          [](const auto& info) { return std::string(info.param); });
 
