@@ -105,6 +105,20 @@ int vxClose(qkwinInfo* win)
     return status;
 }
 
+void vxStopLinkUsers(vxInfo* app)
+{
+    qklogTrace("vxStopLinkUsers");
+    if (app == nullptr) return;
+    // Lines the reader has handed over but no page tick has taken yet still
+    // reach the data file.
+    vxRunDiagStop(app);
+    if (!qksyswinIsGuiThread()) return;   // workers are stopped from the GUI thread, which none of them is
+    vxRunDiagWriteRing(app);
+    for (vxthreadInfo* slot : {&app->diagdvthrds, &app->getdpdatathrds, &app->paramfpthrds, &app->parammbthrds,
+                               &app->ppData.plData.loadTvParamThrd, &app->ppData.plData.uodateParamThrd})
+        vxWorkerStop(slot);
+}
+
 void vxExit()
 {
     qklogTrace("vxExit");
@@ -116,17 +130,7 @@ void vxExit()
     if (vxPtr != nullptr && vxPtr->winPtr != nullptr && qksyswinIsGuiThread()) qksyswinshutdown(vxPtr->winPtr);
     if (vxPtr != nullptr) {
         vxRemoteStop(vxPtr);
-        // The capture reader and the page workers use the link: they end
-        // before the link closes (from the GUI thread, which none of them is).
-        // Lines the reader has handed over but no page tick has taken yet
-        // still reach the data file.
-        vxRunDiagStop(vxPtr);
-        if (qksyswinIsGuiThread()) vxRunDiagWriteRing(vxPtr);
-        if (qksyswinIsGuiThread())
-            for (vxthreadInfo* slot : {&vxPtr->diagdvthrds, &vxPtr->getdpdatathrds, &vxPtr->paramfpthrds,
-                                       &vxPtr->parammbthrds, &vxPtr->ppData.plData.loadTvParamThrd,
-                                       &vxPtr->ppData.plData.uodateParamThrd})
-                vxWorkerStop(slot);
+        vxStopLinkUsers(vxPtr);
         // The spectra page's plot records belong to the window's thread.
         if (qksyswinIsGuiThread()) vxSpectraPageFreePlots(vxPtr);
         vxAsynClose(vxPtr);

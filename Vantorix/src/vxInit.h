@@ -7,6 +7,11 @@
 
 int vxInitialize(vxInfo* app);
 int vxClose(qkwinInfo* win);
+// Stops everything that reads or writes the link (the capture reader, whose
+// remaining lines go to the data file, and the page workers) before the link
+// closes: a worker left running would use a closed or reused descriptor.
+// Workers are only stopped from the GUI thread.
+void vxStopLinkUsers(vxInfo* app);
 [[noreturn]] void vxExit();
 
 // Installs the SIGTERM handler: the signal only records the request, and the

@@ -232,6 +232,9 @@ int vxWindowDsp(vxInfo* app)
 
     qkwinUpdateStatBarItem(win, VX_SBAR_SCREEN, "SCREEN ID: FIND ANALYZER");
     qkwinsleep(win, 2, 5);
+    // Heard from the moment the search has found the analyzer: the search
+    // window is still being taken down then while the user may already work.
+    win->userDevUpDateFunc = vxDevUpDateDetected;
     vxFindAnalyzer(win);
     // Nothing found: the user sets the connection up, unless the program is
     // already being ended.
@@ -240,7 +243,6 @@ int vxWindowDsp(vxInfo* app)
         vxConnectAnalyzer(win);
     }
     vxLoadValidPassword(app);
-    win->userDevUpDateFunc = vxDevUpDateDetected;
     // The status bar shows the clock and the bytes of the search at once, not
     // a tick later (the timer stood still while the search ran).
     vxWindowTimerCB(win);
@@ -536,6 +538,12 @@ int vxDevUpDateDetected(qkwinInfo* window)
     if (app == nullptr) return -2;
     if (window->device.state != kDeviceRemoved) return 0;
 
+    // The search and the connection workers own the port while they probe
+    // it: they see its end themselves and report no analyzer.
+    if (app->findanathrds.thrdPtr.load() != nullptr || app->connanathrds.thrdPtr.load() != nullptr) {
+        qklogf("vxDevUpDateDetected", "Detected COM port: %s removal during the search", window->device.name);
+        return 0;
+    }
     // Another adapter going away does not concern the analyzer.
     char linkPort[32];
     linkPortName(app, linkPort, sizeof linkPort);
@@ -548,8 +556,9 @@ int vxDevUpDateDetected(qkwinInfo* window)
     qkstrfmt(text, sizeof text,
              "Detected USB COM port: %s removal\nVantorix needs to close\n Select \"Yes\" to Save data",
              window->device.name);
-    // The capture reader reads the port: it ends before the port closes.
-    vxRunDiagStop(app);
+    // The capture reader and the page workers use the port: they end before
+    // it closes, or one would read a closed or reused descriptor.
+    vxStopLinkUsers(app);
     vxAsynClose(app);
     if (window->stdasynPtr != nullptr) window->stdasynPtr->status.store(0);
     app->state.store(1);

@@ -197,3 +197,35 @@ TEST_F(VxMainDrive, KilledDuringACaptureLosesNoWrittenRecord)
 }
 
 }  // namespace
+
+namespace {
+
+// The analyzer's port goes away while a spectra scan waits for its answer,
+// right after the search (the search window may still be going): the program
+// hears of it, stops the scan before the port closes, and ends through its
+// question with its normal status.
+TEST_F(VxMainDrive, PortRemovedDuringAScanEndsTheProgram)
+{
+    emulator(onVirtualPort({"--personality", "ns", "-v"}));
+    const std::string steps =
+        "wait 1901 SCREEN ID: MONITOR\n"
+        "click 1005\n"
+        "wait 1901 SCREEN ID: SPECTRA\n"
+        "click 1410\n"
+        "timeout 600\n"
+        "wait 4242\n";
+    const int status = drive(steps, {}, [&](vxtest::Process&) {
+        ASSERT_TRUE(vxtest::waitFor([&] { return vxtest::readFile(emuLog()).find("scan started") != std::string::npos; },
+                                    60s))
+            << log();
+        // Ended, the emulator takes its virtual port away.
+        ::kill(emus.front()->pid(), SIGTERM);
+        EXPECT_GE(emus.front()->wait(5s), 0);
+    }, 30s);
+    EXPECT_EQ(status, 0) << log();
+    EXPECT_TRUE(vxtest::linesInOrder(log(), {"drive: click 1410", "Detected USB COM port: COM97 removal",
+                                             "vxExit: Vantorix NQE Exit$"}))
+        << log();
+}
+
+}  // namespace
