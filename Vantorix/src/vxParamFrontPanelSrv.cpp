@@ -235,6 +235,9 @@ int vxAnalyzerGetFPdata(vxInfo* app)
             fp.dataFlag = 1;
             return 1;
         }
+        // A line is text up to its terminator: a NUL (line noise before the
+        // line) would cut the whole display line off in the ring.
+        if (c == '\0') continue;
         appendByte(fp, c == '\r' ? ' ' : c);
     }
     com.ibPtr = com.ibuf;

@@ -100,10 +100,10 @@ TEST_F(FpFault, EveryFaultLeavesTheDisplayAndTheReaderSound)
         const char* shot;
     } cases[] = {
         {"silence", false, nullptr},
-        // Lines in pieces, over-long console blocks: neither is a display
-        // command, the grid shows the display. (Noise before each answer is
-        // left out: now and then the emulation does not start under it, a
-        // fault still to be found.)
+        // Noise before each line (a NUL in it once cut the display line off),
+        // lines in pieces, over-long console blocks: none of them is a
+        // display command, the grid shows the display.
+        {"garbage 20", true, "vxFrontPanel-garbage.png"},
         {"split 4:30", true, "vxFrontPanel-split.png"},
         {"oversize 5000", true, nullptr},
     };
