@@ -31,19 +31,7 @@ const std::string kMeasureTop = "NS H2O ANALYZER     ";
 const std::string kMeasureBottom = "OK          E=MENU  ";
 const std::string kMenuTop = "MAIN MENU        1/5";
 
-std::vector<std::string> grid()
-{
-    std::vector<std::string> rows;
-    for (int r = 1; r <= 4; ++r) {
-        std::string row;
-        for (int c = 1; c <= 20; ++c) {
-            const std::string cell = vxtest::labelText(16000 + 100 * r + c);
-            row += cell.empty() ? ' ' : cell[0];
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
+std::vector<std::string> grid() { return vxtest::frontPanelRows(); }
 
 class FpFault : public vxtest::ShippedApp {
 protected:

@@ -35,37 +35,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// What the emulator logged as sent ("tx <what> <n>: <bytes>", -v logs them
-// whole) after offset, as the data file keeps the lines: a carriage return and
-// the line feed each become a blank. The noise a fault puts before an answer
-// is not logged as sent.
-std::vector<std::string> sentLines(const std::string& log, std::size_t offset)
-{
-    static const std::regex tx(R"(\btx [^:]*\d+: (.*)$)");
-    std::string bytes;
-    std::istringstream in(log.substr(offset));
-    for (std::string line; std::getline(in, line);) {
-        std::smatch m;
-        if (!std::regex_search(line, m, tx)) continue;
-        const std::string e = m[1];
-        for (std::size_t i = 0; i < e.size(); ++i) {
-            if (e[i] != '\\' || i + 1 == e.size()) {
-                bytes += e[i];
-                continue;
-            }
-            const char c = e[++i];
-            bytes += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
-        }
-    }
-    std::vector<std::string> lines;
-    std::string current;
-    for (char c : bytes) {
-        current += c == '\r' || c == '\n' ? ' ' : c;
-        if (c == '\n') lines.push_back(std::exchange(current, {}));
-    }
-    return lines;
-}
-
 // The first of lines that text does not hold in order, each as the end of a
 // file line (noise may stand before it); "" when all are there.
 std::string firstMissing(const std::string& text, const std::vector<std::string>& lines)
@@ -209,7 +178,7 @@ TEST_F(VxFaultMonitor, CaptureUnderLineFaults)
         EXPECT_EQ(app->runDiag.modeData.capDataFlag.load(), 0);
 
         // Nothing the analyzer sent is missing from the data file.
-        const std::vector<std::string> sent = sentLines(emuSent, emuFrom);
+        const std::vector<std::string> sent = vxtest::emulatorSentLines(emuSent, emuFrom);
         EXPECT_GE(sent.size(), c.completes ? 22u : c.unplug ? 5u : 0u);
         std::string missing;
         EXPECT_TRUE(vxtest::pumpUntil([&] {

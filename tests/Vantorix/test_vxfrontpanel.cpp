@@ -30,20 +30,7 @@ constexpr int kEnable = 1332;
 constexpr int kClear = 1334;
 const std::string kBlankRow(20, ' ');
 
-// The four display rows as the statics show them (an empty static is a blank).
-std::vector<std::string> grid()
-{
-    std::vector<std::string> rows;
-    for (int r = 1; r <= 4; ++r) {
-        std::string row;
-        for (int c = 1; c <= 20; ++c) {
-            const std::string cell = vxtest::labelText(16000 + 100 * r + c);
-            row += cell.empty() ? ' ' : cell[0];
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
+std::vector<std::string> grid() { return vxtest::frontPanelRows(); }
 
 class FrontPanel : public vxtest::ShippedApp {
 protected:

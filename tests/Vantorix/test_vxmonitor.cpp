@@ -39,36 +39,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// What the emulator logged as sent ("tx <what> <n>: <bytes>", -v logs them
-// whole) after offset, as the lines the data file keeps: a carriage return and
-// the line feed each become a blank.
-std::vector<std::string> sentLines(const std::string& log, std::size_t offset)
-{
-    static const std::regex tx(R"(\btx [^:]*\d+: (.*)$)");
-    std::string bytes;
-    std::istringstream in(log.substr(offset));
-    for (std::string line; std::getline(in, line);) {
-        std::smatch m;
-        if (!std::regex_search(line, m, tx)) continue;
-        const std::string e = m[1];
-        for (std::size_t i = 0; i < e.size(); ++i) {
-            if (e[i] != '\\' || i + 1 == e.size()) {
-                bytes += e[i];
-                continue;
-            }
-            const char c = e[++i];
-            bytes += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
-        }
-    }
-    std::vector<std::string> lines;
-    std::string current;
-    for (char c : bytes) {
-        current += c == '\r' || c == '\n' ? ' ' : c;
-        if (c == '\n') lines.push_back(std::exchange(current, {}));
-    }
-    return lines;
-}
-
 std::vector<std::string> fileLines(const std::string& path)
 {
     std::vector<std::string> lines;
@@ -175,7 +145,7 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
         const std::vector<std::string> file = fileLines(dataFile);
         ASSERT_GE(file.size(), 2u);
         EXPECT_EQ(file[0].rfind(c.header, 0), 0u);
-        const std::vector<std::string> sent = sentLines(vxtest::readFile(emuLog), emuFrom);
+        const std::vector<std::string> sent = vxtest::emulatorSentLines(vxtest::readFile(emuLog), emuFrom);
         const std::vector<std::string> kept(file.begin() + 1, file.end());
         // An ARM9 analyzer stops after the blocks asked for: the file has them
         // all; a 2F analyzer streams on, so the file holds what came first.

@@ -172,4 +172,18 @@ bool imageShowsSomething(const std::string& path)
     return false;
 }
 
+std::vector<std::string> frontPanelRows()
+{
+    std::vector<std::string> rows;
+    for (int r = 1; r <= 4; ++r) {
+        std::string row;
+        for (int c = 1; c <= 20; ++c) {
+            const std::string cell = labelText(16000 + 100 * r + c);
+            row += cell.empty() ? ' ' : cell[0];
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 }  // namespace vxtest

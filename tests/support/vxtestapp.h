@@ -73,6 +73,9 @@ void press(int id);
 void choose(int id, const std::string& text);
 // The lines of list id of window w, in order.
 std::vector<std::string> listLines(qkwinInfo* w, int id);
+// The front panel's four display rows of 20 cells as the statics show them
+// (an empty static is a blank).
+std::vector<std::string> frontPanelRows();
 // True when the image file shows more than one colour (the window was drawn).
 bool imageShowsSomething(const std::string& path);
 

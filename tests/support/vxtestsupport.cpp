@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -243,6 +245,33 @@ int threadCount()
     const std::string status = readFile("/proc/self/status");
     const std::size_t at = status.find("\nThreads:");
     return at == std::string::npos ? -1 : std::atoi(status.c_str() + at + 9);
+}
+
+std::vector<std::string> emulatorSentLines(const std::string& log, std::size_t offset)
+{
+    static const std::regex tx(R"(\btx [^:]*\d+: (.*)$)");
+    std::string bytes;
+    std::istringstream in(log.substr(std::min(offset, log.size())));
+    for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (!std::regex_search(line, m, tx)) continue;
+        const std::string e = m[1];
+        for (std::size_t i = 0; i < e.size(); ++i) {
+            if (e[i] != '\\' || i + 1 == e.size()) {
+                bytes += e[i];
+                continue;
+            }
+            const char c = e[++i];
+            bytes += c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+        }
+    }
+    std::vector<std::string> lines;
+    std::string current;
+    for (char c : bytes) {
+        current += c == '\r' || c == '\n' ? ' ' : c;
+        if (c == '\n') lines.push_back(std::exchange(current, {}));
+    }
+    return lines;
 }
 
 }  // namespace vxtest

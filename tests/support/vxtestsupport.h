@@ -121,6 +121,12 @@ std::string bytes(const void* data, std::size_t n);
 // line the pattern before it matched.
 ::testing::AssertionResult linesInOrder(const std::string& text, const std::vector<std::string>& patterns);
 
+// What the emulator logged as sent ("tx <what> <n>: <bytes>", -v logs them
+// whole) after offset in its log, as the lines a data file keeps them: a
+// carriage return and the line feed each become a blank. The noise a fault
+// puts before an answer is not logged as sent.
+std::vector<std::string> emulatorSentLines(const std::string& log, std::size_t offset);
+
 // Polls cond every 10 ms until it holds or timeout passes.
 bool waitFor(const std::function<bool()>& cond,
              std::chrono::milliseconds timeout = std::chrono::seconds(5));
