@@ -598,6 +598,13 @@ TEST(QkWinThreads, AnIdleWindowWithATimerCostsAlmostNoCpu)
     const double wall = watch.ms() / 1000.0;
     const double cpu = cpuSeconds() - cpu0;
     EXPECT_GE(g_ticks.load(), 30);
-    EXPECT_LT(cpu, 0.02 * wall) << "cpu " << cpu << " s in " << wall << " s";
+    // A polling loop would cost tens of percent. The sanitizer runtimes make each tick's allocations
+    // several times dearer (2.4 % was seen on a loaded machine), so their builds get a wider bound.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    const double share = 0.08;
+#else
+    const double share = 0.02;
+#endif
+    EXPECT_LT(cpu, share * wall) << "cpu " << cpu << " s in " << wall << " s";
     std::printf("idle window: %.4f s of CPU in %.2f s\n", cpu, wall);
 }
