@@ -12,6 +12,7 @@
 #include "qksyssrv.h"
 #include "qksyswincapture.h"
 #include "qksyswinchild.h"
+#include "qksyswindlg.h"
 #include "qksyswindrive.h"
 #include "qksyswinmenu.h"
 #include "qksyswinpage.h"
@@ -48,6 +49,7 @@ constexpr int kPageMenuItem = 9867;    // greyed while a measurement page is sho
 constexpr int kLinkStatic = 1124;      // connection window: the link
 constexpr int kIdentityStatic = 1126;  // connection window: the analyzer's identity
 constexpr int kTitleStatics[] = {1180, 1182};
+constexpr int kRequestDialog = 1350;   // a request or capture is running
 
 // Page ids of the page functions.
 enum : int { kMonitorPage = 2, kDiagPage = 3, kSpectraPage = 5, kParamPage = 6 };
@@ -329,6 +331,10 @@ int vxDefineCallbacks(vxInfo* app)
         qkwincallback address = builtCallback(kCallbacks[i].name);
         qkwinfuncsetcallback(win, kCallbacks[i].id, kCallbacks[i].name, address ? address : notAvailable[i], 1);
     }
+    // The request dialog is kept between requests: as it opens it shows the
+    // status of this one, not the last words of the one before (its timer's
+    // first tick comes half a second later).
+    qkwindlgsetstartfunc(win, kRequestDialog, vxRunDiagStatusUpdateCB);
     return qkwinregisterstdcb(win);
 }
 

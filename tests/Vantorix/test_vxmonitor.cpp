@@ -102,13 +102,16 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
 
         // While the capture dialog is open: what it says, and a look at the page.
         std::set<std::string> said;
+        std::string firstShown;   // the dialog is kept: not the last capture's words
         bool shot = false;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
             said.insert(app->runDiag.msg);
             for (QWidget* w : QApplication::allWidgets())
-                if (auto* label = qobject_cast<QLabel*>(w); label && label->isVisible() && w->objectName() == "id1360")
+                if (auto* label = qobject_cast<QLabel*>(w); label && label->isVisible() && w->objectName() == "id1360") {
                     said.insert(label->text().toStdString());
+                    if (firstShown.empty()) firstShown = label->text().toStdString();
+                }
             if (!shot && app->runDiag.recCnt >= 12) {
                 const std::string dir = VX_MONITOR_SHOT_DIR;
                 fs::create_directories(dir);
@@ -125,6 +128,7 @@ TEST_F(VxMonitor, CaptureKeepsEveryLineTheAnalyzerSent)
 
         EXPECT_LT(capture.elapsed(), 50s);
         EXPECT_STREQ(app->runDiag.msg, "Request complete");
+        EXPECT_EQ(firstShown.rfind("Mode 1 count down", 0), std::string::npos) << firstShown;
 
         EXPECT_EQ(app->runDiag.modeData.capDataFlag.load(), 0);
         // A 2F analyzer streams on while the count-down runs.
