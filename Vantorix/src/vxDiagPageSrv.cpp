@@ -100,6 +100,12 @@ int readRegister(vxInfo* app, int mbReg)
 void refreshWorker(void* argument)
 {
     vxInfo* app = static_cast<vxInfo*>(argument);
+    // The request is over however the worker ends (a page left stops it
+    // inside a wait): a request left marked running would hold other pages.
+    struct Done {
+        vxInfo* app;
+        ~Done() { app->runDiag.state.store(0); }
+    } done{app};
     vxGetDiagRefreshData(app);
     app->diagdvthrds.state.store(0);
 }
@@ -186,7 +192,15 @@ int vxRunDiagRefreshData(vxInfo* app)
 {
     qklogTrace("vxRunDiagRefreshData");
     if (app == nullptr) return -2;
-    return vxWorkerStart(&app->diagdvthrds, refreshWorker, app, "vxRunDiagRefreshData", "diagnostics refresh");
+    // Running until the worker ends: the dialog's Cancel ends the refresh
+    // before the next register (an analyzer that does not answer costs
+    // seconds a register), from the moment the dialog opens.
+    app->runDiag.state.store(1);
+    if (vxWorkerStart(&app->diagdvthrds, refreshWorker, app, "vxRunDiagRefreshData", "diagnostics refresh") != 0) {
+        app->runDiag.state.store(0);
+        return -2;
+    }
+    return 0;
 }
 
 int vxGetDiagRefreshData(vxInfo* app)
@@ -207,6 +221,7 @@ int vxGetDiagRefreshData(vxInfo* app)
 
         vxMbPrepareLink(app);
         const vxModbusInfo& mb = app->mbData;
+        vxRunDiagInfo& rd = app->runDiag;
 
         vxRunDiagSetMsg(app, "Sent analyzer MODBUS ON request");
         vxBuildMbDpOnMsg(app);
@@ -216,15 +231,23 @@ int vxGetDiagRefreshData(vxInfo* app)
             vxMsgInfo("ent analyzer MODBUS ON request timeout");
         } else {
             vxRunDiagSetMsg(app, "Received analyzer OK message");
+            bool canceled = false;
             for (int i = 0; i < diag->paramCnt && i < VX_MAXDIAGPARAMS; ++i) {
+                if (rd.state.load() == 0) {
+                    qklogf("vxGetDiagRefreshData", "Refresh canceled after %d of %d registers", i, diag->paramCnt);
+                    canceled = true;
+                    break;
+                }
                 const vxDiagParamInfo& param = diag->param[i];
                 const int rslt = readRegister(app, param.mbReg);
                 if (mb.mbRegType == VX_MBREG_INVALID) continue;   // never sent
                 addValueLine(app, param, rslt);
                 if (param.mbReg == diag->alarmRegister && rslt == 0) diag->alarmData = intValue(mb);
             }
-            vxLoadDiagAlarmsData(app);
-            status = 0;
+            // A canceled refresh may not have read the alarm word: the alarm
+            // list keeps its last reading, with that reading's time.
+            if (!canceled) vxLoadDiagAlarmsData(app);
+            status = canceled ? -1 : 0;
         }
     }
     if (app->winPtr != nullptr) qkwindlgExitByID(app->winPtr, kCaptureDialog);

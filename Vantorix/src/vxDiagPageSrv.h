@@ -28,15 +28,17 @@ int vxDiagPageExit(vxInfo* app);
 // List 1516: one "%-25.25s %5d" line (name, register) per parameter. 0.
 int vxDiagPageDvInit(vxInfo* app);
 
-// Starts the refresh (vxGetDiagRefreshData) on the worker slot diagdvthrds.
-// 0, -2 when it could not be started.
+// Starts the refresh (vxGetDiagRefreshData) on the worker slot diagdvthrds,
+// the request marked running (runDiag.state 1) until it ends. 0, -2 when it
+// could not be started.
 int vxRunDiagRefreshData(vxInfo* app);
 // The refresh (worker): heading with the time stamp, Modbus mode on, one read
 // per parameter with its value or failure line, the alarm word taken from the
 // alarm register, the alarm list rebuilt; dialog 1350 closed at the end.
-// Modbus mode stays on until the page is left. 0; -2 without a profile or
-// when the analyzer did not acknowledge Modbus mode (box "ent analyzer
-// MODBUS ON request timeout").
+// Modbus mode stays on until the page is left. A cancel (runDiag.state 0)
+// ends it before the next register, the alarm list left as it was. 0; -1
+// canceled; -2 without a profile or when the analyzer did not acknowledge
+// Modbus mode (box "ent analyzer MODBUS ON request timeout").
 int vxGetDiagRefreshData(vxInfo* app);
 // List 1574: the time stamp, then the name of every alarm whose bit is set
 // in the alarm word (alarm id n is bit n + 1). 0.

@@ -8,6 +8,7 @@
 // capture keeps every record the analyzer sent.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QTimer>
 
 #include <cstring>
@@ -147,6 +148,7 @@ TEST_F(FaultDiag, RefreshAndCaptureSurviveEveryLineFault)
         {"noise before answers", "garbage 20", Run::Refresh, "number|timeout"},
         {"answers in pieces", "split 4:30", Run::Refresh, ""},
         {"another slave answers", "wrong-slave 9", Run::Refresh, "timeout"},
+        {"another slave answers, the user cancels", "wrong-slave 9", Run::Refresh, "timeout"},
         {"capture, noise before lines", "garbage 20", Run::Capture, nullptr},
         {"capture, lines in pieces", "split 100:30", Run::Capture, nullptr},
         {"capture, analyzer silent", "silence", Run::Capture, nullptr},
@@ -156,12 +158,35 @@ TEST_F(FaultDiag, RefreshAndCaptureSurviveEveryLineFault)
         SCOPED_TRACE(c.what);
         const bool unplug = std::string(c.faults) == "drop-after 1";
         const size_t logStart = log().size();
+        const bool cancel = std::string(c.what).find("cancels") != std::string::npos;
         if (c.run == Run::Refresh) {
             emulatorFaults(c.faults);
+            if (cancel) {
+                // Given up while the first register waits: the second is never asked.
+                qkstrset(app->runDiag.msg, "");
+                QTimer::singleShot(0, [&] {
+                    EXPECT_TRUE(vxtest::pumpUntil([&] {
+                        auto* button = vxtest::shown<QAbstractButton>(kCancel);
+                        return std::strstr(app->runDiag.msg, "MODBUS reqister") != nullptr && button != nullptr &&
+                               button->isEnabled();
+                    }));
+                    vxtest::press(kCancel);
+                });
+            }
             refresh();
-            checkValues(c.values);
-            if (std::string(c.values) == "timeout")
-                EXPECT_EQ(vxtest::countLines(log().substr(logStart), "Modbus response timeout, function code: 3"), 2);
+            const std::string newLog = log().substr(logStart);
+            if (cancel) {
+                const std::vector<std::string> v = values();
+                ASSERT_EQ(v.size(), 2u) << "heading and the register that was waiting";
+                EXPECT_EQ(v[1], head[0] + timeout);
+                EXPECT_EQ(vxtest::countLines(newLog, "Refresh canceled after 1 of 2 registers"), 1);
+                EXPECT_EQ(vxtest::countLines(newLog, "Modbus response timeout, function code: 3"), 1);
+            } else {
+                checkValues(c.values);
+                if (std::string(c.values) == "timeout") {
+                    EXPECT_EQ(vxtest::countLines(newLog, "Modbus response timeout, function code: 3"), 2);
+                }
+            }
         } else {
             if (!unplug) emulatorFaults(c.faults);
             const size_t emuFrom = vxtest::readFile(emuLog).size();
@@ -208,7 +233,7 @@ TEST_F(FaultDiag, RefreshAndCaptureSurviveEveryLineFault)
             fs::create_directories(VX_FAULT_SHOT_DIR);
             EXPECT_EQ(qksyswinsavescreenshot(win, (std::string(VX_FAULT_SHOT_DIR) + "/vxDiagUnplugged.png").c_str()), 0);
         } else {
-            if (c.run == Run::Refresh && std::string(c.faults) == "wrong-slave 9") {
+            if (c.run == Run::Refresh && !cancel && std::string(c.faults) == "wrong-slave 9") {
                 fs::create_directories(VX_FAULT_SHOT_DIR);
                 EXPECT_EQ(qksyswinsavescreenshot(win, (std::string(VX_FAULT_SHOT_DIR) + "/vxDiagWrongSlave.png").c_str()),
                           0);
